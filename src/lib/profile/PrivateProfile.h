@@ -1,0 +1,29 @@
+#pragma once
+// The profile primitives.  Every call reads the whole file; a file that does
+// not exist is first created empty, by reads and writes alike.  Results:
+//   0          success (for reads: the key was found)
+//   1          reads only: the section or key was not found
+//   negative   -errno of the file-system failure (missing folder, no access,
+//              a path naming a folder ...), or -EINVAL for arguments that
+//              cannot be stored (null names, CR or LF in a name or value, ...)
+#include <cstdint>
+
+#include "ProfileEncoding.h"
+
+// Copies defaultValue (when not null) into destination, cut to size - 1
+// bytes, then looks the key up.  A found value shorter than size bytes
+// replaces the destination's content; a longer one leaves the default.
+int32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
+                                char* destination, int32_t size, const char* path,
+                                ProfileEncoding encoding = ProfileEncoding::Utf8);
+
+// The key's value as a decimal number with an optional sign (conversion
+// stops at the first other character; an empty value is 0), or defaultValue
+// when the key is missing or the file cannot be read.
+int32_t GetPrivateProfileInt(const char* section, const char* key, int32_t defaultValue,
+                             const char* path, ProfileEncoding encoding = ProfileEncoding::Utf8);
+
+// Sets the key to value, or deletes its line when value is null.  The file
+// is replaced whole by rename, so it is never left half written.
+int32_t WritePrivateProfileString(const char* section, const char* key, const char* value,
+                                  const char* path, ProfileEncoding encoding = ProfileEncoding::Utf8);
