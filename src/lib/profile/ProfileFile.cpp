@@ -105,7 +105,10 @@ int32_t WriteTemporary(const std::string& target, mode_t mode, const std::string
 int OpenCreatingIfMissing(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kNewFileMode);
     if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int createError = errno;
+    const int existing = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (existing < 0 && errno == ENOENT) errno = createError;  // missing and cannot be made
+    return existing;
 }
 
 }  // namespace
