@@ -51,13 +51,17 @@ TEST_F(PrivateProfileTest, MissingFileYieldsDefaultAndLeavesEmptyFile) {
 
 TEST_F(PrivateProfileTest, ValueForms) {
     WriteBytes(path, "[S]\r\nQ=\"abc\"\r\nP=abc\r\nE=\r\nHalf=\"\r\nN=-42\r\nPlus=+7\r\n"
-                     "Trail=12abc\r\nWord=abc\r\nBig=99999999999\r\nSpaced = 5\r\n");
+                     "Trail=12abc\r\nWord=abc\r\nBig=99999999999\r\nSpaced = 5\r\n"
+                     "Open=\"abc\r\nClose=abc\"\r\nInner=\"a\"b\"\r\n");
     EXPECT_EQ(Read("S", "Q"), "abc");
     EXPECT_EQ(lastResult, 0);
     EXPECT_EQ(Read("S", "P"), "abc");
     EXPECT_EQ(Read("S", "E"), "");
     EXPECT_EQ(lastResult, 0);
     EXPECT_EQ(Read("S", "Half"), "");
+    EXPECT_EQ(Read("S", "Open"), "abc");
+    EXPECT_EQ(Read("S", "Close"), "abc");
+    EXPECT_EQ(Read("S", "Inner"), "a\"b");
     EXPECT_EQ(GetPrivateProfileInt("S", "E", 77, path.c_str()), 0);
     EXPECT_EQ(GetPrivateProfileInt("S", "N", 77, path.c_str()), -42);
     EXPECT_EQ(GetPrivateProfileInt("S", "Plus", 77, path.c_str()), 7);
@@ -113,6 +117,11 @@ TEST_F(PrivateProfileTest, NewKeysAndSectionsAreAppendedInOrder) {
     EXPECT_EQ(Write("MODEL", "Base", "0"), 0);
     EXPECT_EQ(ReadBytes(path), "[MODEL]\r\nLength=100\r\nHeight=90\r\nBase=0\r\n"
                                "[LIGHT]\r\nAmbient=10\r\n");
+    // A key new to an empty section goes directly before the next header.
+    WriteBytes(path, "[A]\r\n[B]\r\nK=1\r\n");
+    EXPECT_EQ(Write("A", "K", "2"), 0);
+    EXPECT_EQ(ReadBytes(path), "[A]\r\nK=2\r\n[B]\r\nK=1\r\n");
+    EXPECT_EQ(GetPrivateProfileInt("B", "K", 0, path.c_str()), 1);
 }
 
 TEST_F(PrivateProfileTest, DeletingKeys) {
