@@ -122,7 +122,6 @@ public:
 private:
     void ResetFields();
     void WriteHeaderAndGreyPalette();
-    void CopyPixelsFrom(const DibEx& source);
     void ConvertLinesTo24(const uint8_t* oldPixels, int32_t oldStride, int32_t oldBits,
                           const RGBQUAD* oldPalette);
     void FetchBlockLine(int32_t bufferLine, int32_t sourceLine);
@@ -142,6 +141,7 @@ private:
     int32_t bitsPerPixel_ = 0;
     int32_t colorCount_ = 0;
     int32_t resolution_ = 0;
+    int32_t columnLimit_ = 0;   // columns CommitLine accepts
 
     CommitKind lastCommit_ = CommitKind::None;
     int32_t lastLine_ = -1;
