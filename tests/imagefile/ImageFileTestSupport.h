@@ -1,0 +1,110 @@
+#pragma once
+// Shared helpers of the image file tests: raw file access, a BMP byte
+// builder, and bitmaps with recognisable pixels.
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "DibEx.h"
+
+namespace imagefile_test {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void Put16(Bytes& b, size_t at, uint32_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void Put32(Bytes& b, size_t at, uint32_t v) {
+    Put16(b, at, v);
+    Put16(b, at + 2, v >> 16);
+}
+inline uint32_t Get32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+// The fields of a BMP file as written; the palette and rows are appended
+// verbatim, so a test can make the headers lie about them.
+struct BmpSpec {
+    int32_t width = 1;
+    int32_t height = 1;
+    uint16_t bits = 24;
+    uint32_t coloursUsed = 0;
+    uint32_t headerSize = 40;
+    uint32_t compression = 0;
+    Bytes palette{};
+    Bytes rows{};
+};
+
+inline Bytes MakeBmp(const BmpSpec& spec) {
+    Bytes b(54, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    const uint32_t offset = 54 + static_cast<uint32_t>(spec.palette.size());
+    Put32(b, 2, offset + static_cast<uint32_t>(spec.rows.size()));
+    Put32(b, 10, offset);
+    Put32(b, 14, spec.headerSize);
+    Put32(b, 18, static_cast<uint32_t>(spec.width));
+    Put32(b, 22, static_cast<uint32_t>(spec.height));
+    Put16(b, 26, 1);
+    Put16(b, 28, spec.bits);
+    Put32(b, 30, spec.compression);
+    Put32(b, 46, spec.coloursUsed);
+    b.insert(b.end(), spec.palette.begin(), spec.palette.end());
+    b.insert(b.end(), spec.rows.begin(), spec.rows.end());
+    return b;
+}
+
+// A palette whose entry i is (blue i, green 255 - i, red i / 2).
+inline Bytes DistinctPalette(int entries) {
+    Bytes p;
+    for (int i = 0; i < entries; ++i) {
+        p.insert(p.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i / 2), 0});
+    }
+    return p;
+}
+
+// The colour of pixel (x, line) of the test pictures, as red, green, blue.
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+inline Rgb PatternColour(int x, int line) {
+    return {static_cast<uint8_t>(x * 37 + line * 11), static_cast<uint8_t>(x * 5 + 200 * (line & 1)),
+            static_cast<uint8_t>(line * 23 + 7)};
+}
+
+// A 24-bit bitmap filled with PatternColour (smooth enough in one direction
+// for JPEG, varied enough to catch swapped rows, columns or channels).
+inline void FillPattern(DibEx* dib, int width, int height) {
+    dib->Setup(width, height, 24);
+    for (int line = 0; line < height; ++line) {
+        uint8_t* p = dib->CommitLine(line, 0);
+        for (int x = 0; x < width; ++x, p += 3) {
+            const Rgb c = PatternColour(x, line);
+            p[0] = c.b;
+            p[1] = c.g;
+            p[2] = c.r;
+        }
+    }
+    dib->Decommit();
+}
+
+inline Rgb PixelAt(DibEx* dib, int x, int line) {
+    const uint8_t* p = dib->CommitLine(line, x);
+    return {p[2], p[1], p[0]};
+}
+
+}  // namespace imagefile_test
