@@ -106,10 +106,18 @@ TEST_F(BmpTest, LowDepthsUseTheirDefaultPaletteSizes) {
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{3, 2, 1}));
 }
 
-TEST_F(BmpTest, PaletteStoredWithTwentyFourBitsIsSkipped) {
-    BmpSpec spec{.width = 1, .height = 1, .coloursUsed = 2, .palette = DistinctPalette(2), .rows = {9, 8, 7, 0}};
-    ASSERT_EQ(ImageFile(&dib).Load(Store("hint.bmp", MakeBmp(spec)).c_str(), 0), 1);
+// Palette entries the bitmap has no room for are passed over: the rows
+// still follow them in the file.
+TEST_F(BmpTest, PaletteEntriesBeyondTheBitmapAreSkipped) {
+    BmpSpec hint{.width = 1, .height = 1, .coloursUsed = 2, .palette = DistinctPalette(2), .rows = {9, 8, 7, 0}};
+    ASSERT_EQ(ImageFile(&dib).Load(Store("hint.bmp", MakeBmp(hint)).c_str(), 0), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{7, 8, 9}));
+
+    BmpSpec extra{.width = 1, .height = 1, .bits = 8, .coloursUsed = 300, .palette = DistinctPalette(300),
+                  .rows = {255, 0, 0, 0}};
+    ASSERT_EQ(ImageFile(&dib).Load(Store("extra.bmp", MakeBmp(extra)).c_str(), 0), 1);
+    EXPECT_EQ(PaletteOf(&dib), DistinctPalette(256));
+    EXPECT_EQ(RowOf(&dib, 0), Bytes({255, 0, 0, 0}));
 }
 
 TEST_F(BmpTest, ProgressReportsMultiplesOfFiveThenZero) {
@@ -230,8 +238,6 @@ TEST_F(BmpTest, BrokenFilesAreRefused) {
         {"compressed", patched(30, 1)},
         {"header of 108 bytes", patched(14, 108)},
         {"palette beyond the file", patched(46, 0x40000000u)},
-        {"palette larger than the depth", MakeBmp({.width = 1, .height = 1, .bits = 8, .coloursUsed = 257,
-                                                   .palette = DistinctPalette(257), .rows = Bytes(4, 0)})},
         {"palette cut", MakeBmp({.width = 1, .height = 1, .bits = 8, .palette = DistinctPalette(100)})},
     };
     for (const auto& c : cases) {

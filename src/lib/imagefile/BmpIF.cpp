@@ -89,8 +89,8 @@ uint64_t FileSize(FILE* file) {
 }
 
 // Only plain files are read: 40-byte header, positive width and height
-// (bottom-up rows), a known depth, no compression, a palette that fits the
-// bitmap's palette area, and a file long enough for the palette and all rows.
+// (bottom-up rows), a known depth, no compression, and a file long enough
+// for the palette and all rows.
 // The last test refuses headers that claim more pixels than the file holds
 // before any memory is set aside for them.
 int CheckHeaders(const BmpHeaderSt& header, uint64_t fileSize) {
@@ -98,8 +98,6 @@ int CheckHeaders(const BmpHeaderSt& header, uint64_t fileSize) {
     if (header.width < 1 || header.height < 1 || !IsSupportedDepth(header.bitsPerPixel)) return kImageFileBadData;
     if (!ImageFile_FitsBitmap(header.width, header.height, header.bitsPerPixel)) return kImageFileBadData;
     const uint64_t paletteEntries = FilePaletteEntries(header);
-    const uint32_t bitmapEntries = ImageFile_PaletteEntriesFor(header.bitsPerPixel);
-    if (bitmapEntries != 0 && paletteEntries > bitmapEntries) return kImageFileBadData;
     const uint64_t needed = kFileHeaderSize + kImageFileInfoHeaderSize + paletteEntries * 4 +
                             ImageFile_Stride(header.bitsPerPixel, header.width) * header.height;
     return fileSize >= needed ? kImageFileOk : kImageFileBadData;
@@ -119,14 +117,13 @@ bool MatchesTarget(const BmpHeaderSt& header, const ImageFileDescSt& desc) {
            desc.bytesPerRow == ImageFile_Stride(header.bitsPerPixel, header.width);
 }
 
-// The palette goes into the bitmap's palette area; a palette stored with a
-// depth that has none (an optimisation hint of some writers) is skipped, so
-// the rows are still taken directly behind it.
+// The palette goes into the bitmap's palette area.  Entries the area has no
+// room for (a 24-bit file's optimisation hint, a colour count beyond the
+// depth) are skipped, so the rows are still taken directly behind them.
 bool ReadPalette(FILE* file, const BmpHeaderSt& header, const ImageFileDescSt& desc) {
     const uint64_t entries = FilePaletteEntries(header);
-    if (entries == 0) return true;
-    if (desc.paletteEntries == 0) return SkipExactly(file, entries * 4);
-    return ReadExactly(file, ImageFile_DescPalette(desc), entries * 4);
+    const uint64_t kept = entries < desc.paletteEntries ? entries : desc.paletteEntries;
+    return ReadExactly(file, ImageFile_DescPalette(desc), kept * 4) && SkipExactly(file, (entries - kept) * 4);
 }
 
 int ReadRows(FILE* file, const ImageFileDescSt& desc, ImageFileProgressFunc progress) {
