@@ -258,7 +258,7 @@ TEST_F(BmpTest, ReaderRefusesFileTruncatedAfterInfo) {
     work.image = {.storage = &dib, .totalSize = 56, .pixelSize = 16, .width = 2, .height = 2, .bytesPerRow = 8,
                   .bytesPerPixel = 3, .bitsPerPixel = 24};
     Bytes cut = ReadBytes(path);
-    cut.resize(cut.size() - 3);
+    cut.erase(cut.end() - 3, cut.end());
     WriteBytes(path, cut);
     EXPECT_EQ(ImageFile_Read(path.c_str(), &work), -2);
     work.image.totalSize = 1 << 20;   // a description larger than its bitmap

@@ -68,17 +68,6 @@ TEST_F(ImageFileTest, AlphaBitmapIsSetUpAtTheImageSize) {
     EXPECT_EQ(alpha.GetHeight(), 3);
 }
 
-TEST_F(ImageFileTest, LoadWithoutConversionKeepsTheFileDepthOfBmp) {
-    DibEx grey;
-    grey.Setup(4, 4, 8);
-    const std::string path = dir.file("grey.bmp");
-    ASSERT_EQ(ImageFile(&grey).Save(path.c_str(), 0, 70), 1);
-    ASSERT_EQ(ImageFile(&dib).Load(path.c_str(), 0), 1);
-    EXPECT_EQ(dib.GetBitsPerPixel(), 8);
-    ASSERT_EQ(ImageFile(&dib).Load(path.c_str(), 1), 1);
-    EXPECT_EQ(dib.GetBitsPerPixel(), 24);
-}
-
 TEST_F(ImageFileTest, NonTwentyFourBitBitmapsAreSavedThroughTheirColours) {
     DibEx indexed;
     indexed.Setup(3, 1, 8);

@@ -9,9 +9,12 @@ namespace {
 
 std::atomic<unsigned> tempCounter{0};
 
-// A fresh name next to the destination: "<path>.<pid>.<n>.part".
+// A fresh hidden name in the destination's folder, short enough to be a
+// valid name whatever the length of the destination's own name.
 std::string TempNameFor(const std::string& path) {
-    return path + "." + std::to_string(::getpid()) + "." + std::to_string(tempCounter++) + ".part";
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + ".imagefile-" + std::to_string(::getpid()) + "-" + std::to_string(tempCounter++) + ".part";
 }
 
 }  // namespace
