@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "DibEx.h"
+
+namespace {
+
+// Value of pixel (x, line) in a small 8-bit test picture.
+uint8_t PatternValue(int32_t line, int32_t x) { return static_cast<uint8_t>(line * 16 + x + 1); }
+
+void DrawPattern(DibEx& dib) {
+    for (int32_t line = 0; line < dib.GetHeight(); ++line)
+        for (int32_t x = 0; x < dib.GetWidth(); ++x) dib.CommitLine(line, x)[0] = PatternValue(line, x);
+}
+
+// What buffer line d must hold after a GetBlock: a line the previous call
+// held is kept with the values it had then; every other line comes from the
+// bitmap as it is now.  Kept as whole lines of width values.
+using Lines = std::vector<std::vector<uint8_t>>;
+
+Lines ExpectedBlock(DibEx& dib, int32_t n, int32_t line, int32_t previous, const Lines& held) {
+    const int32_t height = dib.GetHeight();
+    Lines result;
+    for (int32_t d = -n; d <= n; ++d) {
+        const int32_t source = std::clamp(line + d, 0, height - 1);
+        if (previous >= 0 && std::abs(source - previous) <= n) {
+            result.push_back(held[static_cast<size_t>(source - previous + n)]);
+        } else {
+            const uint8_t* from = dib.CommitLine(source, 0);
+            result.emplace_back(from, from + dib.GetWidth());
+        }
+    }
+    return result;
+}
+
+Lines ReadBlock(const uint8_t* centre, int32_t n, int32_t width, int32_t unitY) {
+    Lines result;
+    for (int32_t d = -n; d <= n; ++d) {
+        const uint8_t* row = centre + d * unitY;
+        result.emplace_back(row, row + width);
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST(BlockBuffer, FirstBlockReplicatesTheEdges) {
+    DibEx dib;
+    dib.Setup(4, 3, 8);
+    DrawPattern(dib);
+    uint8_t* centre = dib.SetupBlockBuffer(1, DibEx::BORDER_REPLICATE);
+    ASSERT_NE(centre, nullptr);
+    EXPECT_EQ(dib.GetBlockBufferUnitX(), 1);
+    EXPECT_EQ(dib.GetBlockBufferUnitY(), 8);  // 6 bytes padded to 8
+    EXPECT_EQ(dib.GetBlockBufferLine(), -1);
+    EXPECT_EQ(dib.GetBlock(0), centre);
+    const int32_t unitY = dib.GetBlockBufferUnitY();
+    for (int32_t x = -1; x <= 4; ++x) {
+        const int32_t column = std::clamp(x, 0, 3);
+        EXPECT_EQ(centre[x - unitY], PatternValue(0, column)) << x;  // line -1 copies line 0
+        EXPECT_EQ(centre[x], PatternValue(0, column)) << x;
+        EXPECT_EQ(centre[x + unitY], PatternValue(1, column)) << x;
+    }
+    EXPECT_EQ(dib.GetBlockBufferLine(), 0);
+}
+
+TEST(BlockBuffer, TwentyFourBitMarginsCopyWholePixels) {
+    DibEx dib;
+    dib.Setup(2, 1, 24);
+    uint8_t* right = dib.CommitLine(0, 1);
+    right[0] = 7;
+    right[1] = 8;
+    right[2] = 9;
+    const uint8_t* centre = dib.SetupBlockBuffer(2, 0);
+    dib.GetBlock(0);
+    EXPECT_EQ(dib.GetBlockBufferUnitX(), 3);
+    for (int32_t k = 2; k <= 3; ++k) {
+        EXPECT_EQ(centre[k * 3 + 0], 7);
+        EXPECT_EQ(centre[k * 3 + 1], 8);
+        EXPECT_EQ(centre[k * 3 + 2], 9);
+    }
+    EXPECT_EQ(centre[-6], 0);
+    // Both lines above are the clamped top line.
+    EXPECT_EQ(centre[2 * dib.GetBlockBufferUnitY() + 3], 7);
+}
+
+TEST(BlockBuffer, HeldLinesKeepTheirFirstValues) {
+    DibEx dib;
+    dib.Setup(3, 4, 8);
+    DrawPattern(dib);
+    const uint8_t* centre = dib.SetupBlockBuffer(1, 0);
+    const int32_t unitY = dib.GetBlockBufferUnitY();
+    dib.GetBlock(0);
+    dib.CommitLine(1, 1)[0] = 200;  // line 1 is held by the buffer now
+    dib.CommitLine(2, 1)[0] = 201;  // line 2 is not
+    dib.GetBlock(1);
+    EXPECT_EQ(centre[1 - unitY], PatternValue(0, 1));
+    EXPECT_EQ(centre[1], PatternValue(1, 1));
+    EXPECT_EQ(centre[1 + unitY], 201);
+    dib.GetBlock(1);  // the same centre again changes nothing
+    EXPECT_EQ(centre[1], PatternValue(1, 1));
+}
+
+TEST(BlockBuffer, MatchesTheHeldLineRuleForAnyWalk) {
+    std::mt19937 random(7);
+    for (int32_t n = 0; n <= 3; ++n) {
+        for (int32_t height = 1; height <= 6; ++height) {
+            DibEx dib;
+            dib.Setup(3, height, 8);
+            DrawPattern(dib);
+            const uint8_t* centre = dib.SetupBlockBuffer(n, 0);
+            const int32_t unitY = dib.GetBlockBufferUnitY();
+            Lines held;
+            int32_t previous = -1;
+            for (int step = 0; step < 40; ++step) {
+                const int32_t line = static_cast<int32_t>(random() % static_cast<unsigned>(height));
+                const Lines expected = ExpectedBlock(dib, n, line, previous, held);
+                dib.GetBlock(line);
+                held = ReadBlock(centre, n, 3, unitY);
+                ASSERT_EQ(held, expected) << "n " << n << " height " << height << " step " << step;
+                // Writes to the bitmap must not reach lines the buffer holds.
+                dib.CommitLine(static_cast<int32_t>(random() % static_cast<unsigned>(height)), 1)[0] =
+                    static_cast<uint8_t>(random());
+                previous = line;
+            }
+        }
+    }
+}
+
+TEST(BlockBuffer, NoBufferForInvalidOrSubBytePixels) {
+    DibEx dib;
+    EXPECT_EQ(dib.SetupBlockBuffer(1, 0), nullptr);
+    EXPECT_EQ(dib.GetBlock(0), nullptr);
+    dib.Setup(16, 2, 1);
+    EXPECT_EQ(dib.SetupBlockBuffer(1, 0), nullptr);
+    dib.Setup(16, 2, 8);
+    EXPECT_NE(dib.SetupBlockBuffer(-4, 0), nullptr);  // N below 0 becomes 0
+    EXPECT_EQ(dib.GetBlockBufferUnitY(), 16);
+    dib.FreeBlockBuffer();
+    EXPECT_EQ(dib.GetBlock(0), nullptr);
+}
+
+TEST(BlockBuffer, HugeMarginsThrowInsteadOfWrapping) {
+    DibEx dib;
+    dib.Setup(4, 4, 24);
+    try {
+        dib.SetupBlockBuffer(INT32_MAX / 2, 0);
+        FAIL() << "a buffer beyond 32 bits must be refused";
+    } catch (int code) {
+        EXPECT_EQ(code, -1);
+    }
+    EXPECT_EQ(dib.GetBlock(1), nullptr);
+}
