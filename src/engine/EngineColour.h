@@ -1,0 +1,57 @@
+#pragma once
+// Colour helpers shared by the texture and foreground mappings.
+#include <cstdint>
+
+#include "EngineMaps.h"
+#include "HclColor.h"
+#include "MathTbl.h"
+
+struct Bgr {
+    int32_t b = 0;
+    int32_t g = 0;
+    int32_t r = 0;
+};
+
+inline Bgr ReadBgr(const uint8_t* p) { return {p[0], p[1], p[2]}; }
+
+inline void WriteBgr(uint8_t* p, const Bgr& c) {
+    p[0] = static_cast<uint8_t>(c.b);
+    p[1] = static_cast<uint8_t>(c.g);
+    p[2] = static_cast<uint8_t>(c.r);
+}
+
+inline int32_t Luma(const Bgr& c) { return (77 * c.r + 151 * c.g + 28 * c.b) >> 8; }
+
+// a + ((z - a) * f >> 8) per channel (the shift rounds toward minus infinity).
+inline Bgr BlendShift(const Bgr& a, const Bgr& z, int32_t f) {
+    return {a.b + ((z.b - a.b) * f >> 8), a.g + ((z.g - a.g) * f >> 8), a.r + ((z.r - a.r) * f >> 8)};
+}
+
+// a + (z - a) * f / 256 per channel (the quotient truncated toward zero).
+inline Bgr BlendDivide(const Bgr& a, const Bgr& z, int32_t f) {
+    return {a.b + (z.b - a.b) * f / 256, a.g + (z.g - a.g) * f / 256, a.r + (z.r - a.r) * f / 256};
+}
+
+// Hue, chroma and light shifts in the HCL model, the light through a
+// contrast curve first.
+struct ColourAdjustment {
+    bool on = false;
+    int32_t hueShift = 0;
+    int32_t chromaShift = 0;
+    int32_t lightShift = 0;
+    MathTbl contrast;
+
+    void Apply(Bgr& c) const {
+        HCLCOLOR h;
+        h.R = c.r;
+        h.G = c.g;
+        h.B = c.b;
+        RgbToHcl(&h);
+        h.H = WrapHue(h.H + hueShift);
+        h.C = ClampInt(h.C + chromaShift, 0, 255);
+        h.L = contrast[h.L];
+        h.L = ClampInt(h.L + lightShift, 0, 255);
+        HclToRgb(&h);
+        c = {h.B, h.G, h.R};
+    }
+};

@@ -1,0 +1,123 @@
+// The engine object: progress, abort and the order of the stages.
+#include "ShadingBase.h"
+
+#include <algorithm>
+
+#include "EngineMaps.h"
+#include "ImageFunc.h"
+
+ShadingBase::ShadingBase() {
+    // Blends absolute and relative widths of the bevel knee and the soft rim.
+    edgeCurve.Sigmoid(0.05, 0.2, 0.0, 1.0);
+}
+
+ShadingBase::~ShadingBase() = default;
+
+void ShadingBase::SetProgressSpec(ShadingProgressWindow* window, long message,
+                                  volatile int* flag) {
+    progressWindow = window;
+    progressMessage = message;
+    abortFlag = flag;
+}
+
+void ShadingBase::SetupProgress(int start, int end, int steps) {
+    progressStart = start;
+    progressEnd = end;
+    progressSteps = std::max(steps, 1);
+    progressCount = 0;
+    progressLast = start - 1;
+}
+
+bool ShadingBase::Progress() {
+    if (progressWindow == nullptr) return true;
+    progressCount = std::min(progressCount + 1, progressSteps);
+    const int value = progressStart + static_cast<int>(static_cast<int64_t>(progressEnd - progressStart) *
+                                                       progressCount / progressSteps);
+    if (value != progressLast) {
+        progressLast = value;
+        progressWindow->PostMessage(progressMessage, value, 0);
+    }
+    if (progressWindow->UserAborted()) {
+        if (abortFlag != nullptr) *abortFlag = -1;
+        return false;
+    }
+    return true;
+}
+
+bool ShadingBase::ShapeFieldsUnchanged(const ShadeBaseSt& b) const {
+    const ShadeBaseSt& l = lastBlock;
+    return b.image == l.image && b.objectRect == l.objectRect && b.standardSize == l.standardSize && b.pMle == l.pMle &&
+           b.pMhe == l.pMhe && b.pMsm == l.pMsm && b.pMbp == l.pMbp && b.pMbw == l.pMbw &&
+           b.pMbr == l.pMbr;
+}
+
+void ShadingBase::RefreshImageCopy(ShadeBaseSt& b) {
+    if (b.colorWeight > 255) return;
+    if (!imageCopy.IsValid() || imageCopy.GetWidth() != b.image->GetWidth() ||
+        imageCopy.GetHeight() != b.image->GetHeight()) {
+        EnsureMap(imageCopy, b.image->GetWidth(), b.image->GetHeight(), 24);
+        imageCopyStale = 1;
+    }
+    if (imageCopyStale) {
+        IMAGE_Move(&imageCopy, b.image, nullptr, nullptr);
+        imageCopyStale = 0;
+    }
+}
+
+namespace {
+
+CMacRect ClampToImage(const CMacRect& r, int32_t width, int32_t height) {
+    return CMacRect(std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width),
+                    std::min(r.bottom, height));
+}
+
+int Milestone(int start, int end, int k) { return start + (end - start) * k / 100; }
+
+}  // namespace
+
+int ShadingBase::Shading(ShadeBaseSt* block, int start, int end) {
+    ShadeBaseSt& b = *block;
+    checkPoint = kCheckStart;
+
+    LightingTables tables;
+    BuildLightingTables(b, &tables);
+
+    const int32_t width = b.image->GetWidth();
+    const int32_t height = b.image->GetHeight();
+    b.objectRect = ClampToImage(b.objectRect, width, height);
+    b.renderRect = ClampToImage(b.renderRect, width, height);
+    // An object without any pixel has nothing to shade; the maps would get
+    // a negative size.
+    if (b.objectRect.IsRectEmpty()) {
+        checkPoint = kCheckDone;
+        return 1;
+    }
+
+    // Whatever happens below may leave the work maps half-written: until this
+    // render completes, nothing may be reused from them.
+    reuseAllowed = b.preview && lastBlockComplete && width == lastImageWidth &&
+                   height == lastImageHeight;
+    lastBlockComplete = false;
+
+    RefreshImageCopy(b);
+
+    const int distance = CreateDistance(block, start, Milestone(start, end, 3));
+    if (distance < 0) return -1;
+    if (distance == 1) {
+        if (FuncBevel(block, Milestone(start, end, 3), Milestone(start, end, 4)) < 0) return -1;
+        if (MakeBevel(block, Milestone(start, end, 4), Milestone(start, end, 5)) < 0) return -1;
+    }
+    if (TextureMapping(block, Milestone(start, end, 5), Milestone(start, end, 9)) < 0) return -1;
+    if (ForeGroundMapping(block, Milestone(start, end, 9), Milestone(start, end, 61)) < 0) return -1;
+    FuncAlpha(block, Milestone(start, end, 61), Milestone(start, end, 62));
+    if (MakeShadow(block, Milestone(start, end, 62), Milestone(start, end, 63)) < 0) return -1;
+    if (Lighting(block, tables, Milestone(start, end, 61), end) < 0) return -1;
+    CompositeShadow(block);
+
+    checkPoint = kCheckDone;
+    lastBlock = b;
+    lastImageWidth = width;
+    lastImageHeight = height;
+    lastBlockComplete = true;
+    return 1;
+}

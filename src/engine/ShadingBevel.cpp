@@ -1,0 +1,163 @@
+// The relief from the distance field: FuncBevel smooths it, MakeBevel maps it
+// through the bevel profile into heights, FuncAlpha softens the mask's rim.
+#include <algorithm>
+#include <cmath>
+
+#include "EngineMaps.h"
+#include "ImageFunc.h"
+#include "ShadingBase.h"
+
+int ShadingBase::BoxFilterHorizontal(DibEx& from, DibEx& to, int radius) {
+    IntMap src(from);
+    IntMap dst(to);
+    const int32_t width = src.Width();
+    const int32_t n = 2 * radius + 1;
+    for (int32_t y = 0; y < src.Height(); ++y) {
+        const int32_t* in = src.Row(y);
+        int32_t* out = dst.Row(y);
+        int32_t sum = 0;
+        for (int32_t x = 0; x <= radius && x < width; ++x) sum += in[x];
+        for (int32_t x = 0; x < width; ++x) {
+            out[x] = sum / n;
+            if (x - radius >= 0) sum -= in[x - radius];
+            if (x + radius + 1 < width) sum += in[x + radius + 1];
+        }
+        if (!Step()) return -1;
+    }
+    return 1;
+}
+
+int ShadingBase::BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trackMaximum) {
+    IntMap src(from);
+    IntMap dst(to);
+    const int32_t width = src.Width();
+    const int32_t height = src.Height();
+    const int32_t n = 2 * radius + 1;
+    int32_t* sums = columnSums.CommitAs<int32_t>();
+    std::fill(sums, sums + width, 0);
+    for (int32_t y = 0; y <= radius && y < height; ++y) {
+        const int32_t* in = src.Row(y);
+        for (int32_t x = 0; x < width; ++x) sums[x] += in[x];
+    }
+    for (int32_t y = 0; y < height; ++y) {
+        int32_t* out = dst.Row(y);
+        for (int32_t x = 0; x < width; ++x) out[x] = sums[x] / n;
+        if (trackMaximum)
+            for (int32_t x = 0; x < width; ++x) bevelLength = std::max(bevelLength, out[x]);
+        if (y - radius >= 0) {
+            const int32_t* in = src.Row(y - radius);
+            for (int32_t x = 0; x < width; ++x) sums[x] -= in[x];
+        }
+        if (y + radius + 1 < height) {
+            const int32_t* in = src.Row(y + radius + 1);
+            for (int32_t x = 0; x < width; ++x) sums[x] += in[x];
+        }
+        if (!Step()) return -1;
+    }
+    return 1;
+}
+
+int ShadingBase::FuncBevel(ShadeBaseSt* block, int start, int end) {
+    checkPoint = kCheckBevelFunction;
+    bevelLength = maxDistance;
+    const int32_t product = maxDistance * block->pMsm;
+    const int radius = product > 127999 ? product / 128000 : 1;
+
+    columnSums.Alloc(heightMap.GetWidth());
+    SetupProgress(start, end, 4 * heightMap.GetHeight());
+    IMAGE_Move(&heightMap, &distanceMap, nullptr, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        if (BoxFilterHorizontal(heightMap, scratchMap, radius) < 0) return -1;
+        if (round == 1) bevelLength = 0;
+        if (BoxFilterVertical(scratchMap, heightMap, radius, round == 1) < 0) return -1;
+    }
+    bevelLength = std::max(bevelLength, 1);
+    return 1;
+}
+
+void ShadingBase::BuildProfile(const ShadeBaseSt& b, int32_t length) {
+    const int32_t L = length;
+    const int64_t a = static_cast<int64_t>(b.pMbp) * b.standardSize / 10;
+    const int64_t blended = a + (L * b.pMbp / 100 - a) * edgeCurve[b.pMbp * 255 / 100] / 255;
+    const int32_t k = static_cast<int32_t>(std::min<int64_t>(blended, L));
+    const int32_t k2 = L - k;
+    const int64_t kk = static_cast<int64_t>(k) * k;
+    const int64_t kk2 = static_cast<int64_t>(k2) * k2;
+    for (int32_t i = 0; i < L; ++i) {
+        int32_t p;
+        if (i < k) {
+            p = k - static_cast<int32_t>(std::sqrt(static_cast<double>(kk - static_cast<int64_t>(i) * i)));
+        } else {
+            const int64_t rest = L - i;
+            p = static_cast<int32_t>(std::sqrt(static_cast<double>(kk2 - rest * rest))) + k;
+        }
+        bevelProfile[i] = (p - i) * b.pMbw / 100 + i;
+    }
+    bevelProfile[L] = L;
+    if (b.pMbr != 0)
+        for (int32_t i = 0; i <= L; ++i) bevelProfile[i] = L - bevelProfile[i];
+}
+
+int32_t ShadingBase::ProfileHeight(int32_t h) const {
+    return h < profileLength ? bevelProfile[h] : bevelProfile[profileLength];
+}
+
+int ShadingBase::MakeBevel(ShadeBaseSt* block, int start, int end) {
+    const ShadeBaseSt& b = *block;
+    checkPoint = kCheckBevelProfile;
+    const int32_t L = std::max(bevelLength * b.pMle / 100, 1);
+    bevelLength = L;
+    profileLength = L;
+
+    // The profile also depends on the standard size (the knee's absolute
+    // part), so a preview keeps it only while that is unchanged too.
+    bool build = true;
+    if (profileMemory.Count() != L + 10) {
+        profileMemory.Alloc(L + 10);
+    } else if (reuseAllowed && b.pMbp == lastBlock.pMbp && b.pMbw == lastBlock.pMbw &&
+               b.pMbr == lastBlock.pMbr && b.standardSize == lastBlock.standardSize) {
+        build = false;
+    }
+    bevelProfile = profileMemory.CommitAs<int32_t>();
+    if (build) BuildProfile(b, L);
+
+    checkPoint = kCheckBevelApply;
+    IntMap height(heightMap);
+    SetupProgress(start, end, height.Height());
+    for (int32_t y = 0; y < height.Height(); ++y) {
+        int32_t* row = height.Row(y);
+        for (int32_t x = 0; x < height.Width(); ++x)
+            if (row[x] != 0) row[x] = ProfileHeight(row[x]);
+        if (!Step()) return -1;
+    }
+    return 1;
+}
+
+int ShadingBase::FuncAlpha(ShadeBaseSt* block, int, int) {
+    const ShadeBaseSt& b = *block;
+    checkPoint = kCheckAlpha;
+    int64_t t = static_cast<int64_t>(b.pMba) * b.standardSize / 10;
+    const int64_t rel = maxDistance * b.pMba / 100;
+    if (t < rel) t = t + (rel - t) * edgeCurve[b.pMba * 255 / 100] / 255;
+    if (t == 0 || bevelProfile == nullptr) return 0;
+
+    // The height one pixel in from the rim.  A profile shorter than 256
+    // holds its last height for every longer distance.
+    const int32_t top = std::max(ProfileHeight(256), 256);
+
+    const CMacRect& o = b.objectRect;
+    IntMap dist(distanceMap);
+    IntMap height(heightMap);
+    ByteMap mask(*b.mask);
+    for (int32_t r = kMapBorder; r < height.Height() - kMapBorder; ++r) {
+        const int32_t* d = dist.Row(r);
+        const int32_t* hRow = height.Row(r);
+        uint8_t* m = mask.Row(r + o.top - kMapBorder);
+        for (int32_t c = kMapBorder; c < height.Width() - kMapBorder; ++c) {
+            const int32_t x = c + o.left - kMapBorder;
+            if (m[x] != 0 && d[c] < t && hRow[c] < top)
+                m[x] = static_cast<uint8_t>(hRow[c] * 256 / top);
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,196 @@
+// The cast shadow: MakeShadow draws the displaced, weighted mask of each
+// enabled light into the shadow map, blurs it and darkens what shows through
+// the material; CompositeShadow lays it under the object after lighting.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "EngineMaps.h"
+#include "ImageFunc.h"
+#include "ShadingBase.h"
+
+namespace {
+
+bool SameLights(const ShadeBaseSt& b, const ShadeBaseSt& l) {
+    for (int i = 0; i <= 2; ++i)
+        if (b.lightPower[i] != l.lightPower[i]) return false;
+    for (int i = 1; i <= 2; ++i)
+        if (b.lightAngleH[i] != l.lightAngleH[i] || b.lightAngleV[i] != l.lightAngleV[i]) return false;
+    return true;
+}
+
+void Extend(CMacRect& box, const CMacRect& r) {
+    box.left = std::min(box.left, r.left);
+    box.top = std::min(box.top, r.top);
+    box.right = std::max(box.right, r.right);
+    box.bottom = std::max(box.bottom, r.bottom);
+}
+
+}  // namespace
+
+bool ShadingBase::ShadowReuseAllowed(const ShadeBaseSt& b) const {
+    const ShadeBaseSt& l = lastBlock;
+    if (!reuseAllowed) return false;
+    // The foreground pointer, the texture weight and the smoothing are
+    // compared as well: each changes the density drawn from the mask.
+    const bool same = b.image == l.image && b.objectRect == l.objectRect &&
+                      b.standardSize == l.standardSize && b.shadowWeight == l.shadowWeight &&
+                      b.shadowDiffusion == l.shadowDiffusion && b.shadowDistance == l.shadowDistance &&
+                      b.pLem == l.pLem && b.pLes == l.pLes && b.colorWeight == l.colorWeight &&
+                      SameLights(b, l) && b.texture == l.texture && b.foreground == l.foreground &&
+                      b.pTwi == l.pTwi;
+    if (!same) return false;
+    if (b.pTwi != 0 && b.colorWeight < 256 && textureMapChanged) return false;
+    if (b.texture != nullptr &&
+        (textureMapChanged || b.textureLocate != l.textureLocate || b.pTbu != l.pTbu ||
+         b.pTtv != l.pTtv || b.pTct != l.pTct))
+        return false;
+    if (b.foreground != nullptr && b.pEwi != l.pEwi) return false;
+    if (b.pMba != l.pMba) return false;
+    return b.pMba == 0 || (b.pMle == l.pMle && b.pMhe == l.pMhe && b.pMbp == l.pMbp &&
+                           b.pMbw == l.pMbw && b.pMbr == l.pMbr && b.pMsm == l.pMsm);
+}
+
+int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
+    const ShadeBaseSt& b = *block;
+    checkPoint = kCheckShadowStart;
+    const int32_t p1 = b.pLes != 0 ? b.lightPower[1] : 0;
+    const int32_t p2 = b.pLem != 0 ? b.lightPower[2] : 0;
+    if (b.shadowWeight <= 0 || p1 + p2 <= 0) {
+        shadowRect.SetRectEmpty();
+        return 0;
+    }
+    if (!ShadowReuseAllowed(b)) {
+        const int64_t margin = std::max<int64_t>(static_cast<int64_t>(b.standardSize) * b.shadowDiffusion / 1000, 0);
+        shadowMargin = static_cast<int32_t>(std::min<int64_t>(margin, INT32_MAX / 4));
+        if (b.shadowDiffusion > 0 && shadowMargin == 0) shadowMargin = 1;
+        const int32_t m = shadowMargin;
+        const double distance = static_cast<double>(b.standardSize) * b.shadowDistance / 500.0;
+        const int64_t mapW = b.mask->GetWidth() + 2 * static_cast<int64_t>(m);
+        const int64_t mapH = b.mask->GetHeight() + 2 * static_cast<int64_t>(m);
+        if (mapW > INT32_MAX || mapH > INT32_MAX) throw -1;
+        EnsureMap(shadowMap, static_cast<int32_t>(mapW), static_cast<int32_t>(mapH), 8);
+        shadowMap.Fill(0);
+
+        int32_t a = b.colorWeight;
+        if (b.foreground != nullptr) a = std::max(b.pEwi, a);
+        const bool textureWeighted = b.texture != nullptr && b.pTwi != 0 && a <= 255 &&
+                                     mappedTexture.IsValid() &&
+                                     mappedTexture.GetWidth() == heightMap.GetWidth() &&
+                                     mappedTexture.GetHeight() == heightMap.GetHeight();
+
+        checkPoint = kCheckShadowDraw;
+        CMacRect box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
+        ByteMap shadow(shadowMap);
+        ByteMap mask(*b.mask);
+        MapRows<uint8_t> texture(mappedTexture);
+        const CMacRect& o = b.objectRect;
+        for (int i = 1; i <= 2; ++i) {
+            const int32_t power = i == 1 ? p1 : p2;
+            const int32_t total = b.lightPower[1] + b.lightPower[2];
+            if (total <= 0) continue;
+            int32_t s = power * 256 / total;
+            s = (256 - b.lightPower[0]) * s / 256;
+            s = b.shadowWeight * s / 128;
+            if (s <= 0) continue;
+            const double h = b.lightAngleH[i] * (-6.28) / 360.0;
+            const double v = b.lightAngleV[i] * 1.57 / 90.0;
+            const int32_t dx = static_cast<int32_t>(std::clamp(-std::cos(h) * distance * std::tan(v), -1.0e9, 1.0e9));
+            const int32_t dy = static_cast<int32_t>(std::clamp(std::sin(h) * distance * std::tan(v), -1.0e9, 1.0e9));
+            const int64_t ox = static_cast<int64_t>(dx) + m;
+            const int64_t oy = static_cast<int64_t>(dy) + m;
+            const CMacRect target(
+                static_cast<int32_t>(std::clamp<int64_t>(o.left + ox, 0, shadow.Width())),
+                static_cast<int32_t>(std::clamp<int64_t>(o.top + oy, 0, shadow.Height())),
+                static_cast<int32_t>(std::clamp<int64_t>(o.right + ox, 0, shadow.Width())),
+                static_cast<int32_t>(std::clamp<int64_t>(o.bottom + oy, 0, shadow.Height())));
+            Extend(box, target);
+            for (int32_t Y = target.top; Y < target.bottom; ++Y) {
+                const int32_t sy = static_cast<int32_t>(Y - oy);
+                const uint8_t* mRow = mask.Row(sy);
+                const uint8_t* tRow = textureWeighted ? texture.Row(sy - o.top + kMapBorder) : nullptr;
+                uint8_t* out = shadow.Row(Y);
+                for (int32_t X = target.left; X < target.right; ++X) {
+                    const int32_t sx = static_cast<int32_t>(X - ox);
+                    const int32_t k = mRow[sx];
+                    int32_t val;
+                    if (textureWeighted) {
+                        const int32_t t = tRow[(sx - o.left + kMapBorder) * 4 + 3];
+                        val = k * s * std::max(t, a) / 65536;
+                    } else {
+                        val = k * s * a / 65536;
+                    }
+                    val = std::min(val, 255);
+                    out[X] = static_cast<uint8_t>(std::max<int32_t>(out[X], val));
+                }
+            }
+        }
+
+        checkPoint = kCheckShadowBlur;
+        if (!box.IsRectEmpty() && m > 0) {
+            IMAGE_BlurAroundZero(&shadowMap, m, 2);
+            box = CMacRect(box.left - 2 * m, box.top - 2 * m, box.right + 2 * m, box.bottom + 2 * m);
+        }
+        checkPoint = kCheckShadowRect;
+        if (box.IsRectEmpty()) {
+            shadowRect.SetRectEmpty();
+        } else {
+            shadowRect = CMacRect(std::max(box.left, m), std::max(box.top, m),
+                                  std::min(box.right, shadow.Width() - m),
+                                  std::min(box.bottom, shadow.Height() - m));
+        }
+    }
+    checkPoint = kCheckShadowDarken;
+    if (DarkenImageCopy(b, start, end) < 0) return -1;
+    checkPoint = kCheckShadowDone;
+    return 1;
+}
+
+int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {
+    if (shadowRect.IsRectEmpty() || b.colorWeight >= 256) return 1;
+    const int32_t m = shadowMargin;
+    SetupProgress(start, end, shadowRect.Height());
+    ByteMap shadow(shadowMap);
+    ByteMap copy(imageCopy);
+    for (int32_t Y = shadowRect.top; Y < shadowRect.bottom; ++Y) {
+        const uint8_t* sRow = shadow.Row(Y);
+        uint8_t* cRow = copy.Row(Y - m);
+        for (int32_t X = shadowRect.left; X < shadowRect.right; ++X) {
+            const int32_t s = sRow[X];
+            if (s == 0) continue;
+            uint8_t* px = cRow + (X - m) * 3;
+            for (int ch = 0; ch < 3; ++ch) px[ch] = static_cast<uint8_t>(std::max(px[ch] - s, 0));
+        }
+        if (!Step()) return -1;
+    }
+    imageCopyStale = 1;
+    return 1;
+}
+
+void ShadingBase::CompositeShadow(ShadeBaseSt* block) {
+    const ShadeBaseSt& b = *block;
+    checkPoint = kCheckComposite;
+    if (b.shadowWeight < 1 || shadowRect.Width() < 1 || shadowRect.Height() < 1) return;
+    const int32_t m = shadowMargin;
+    const CMacRect& rr = b.renderRect;
+    const CMacRect area(std::max(shadowRect.left - m, rr.left), std::max(shadowRect.top - m, rr.top),
+                        std::min(shadowRect.right - m, rr.right), std::min(shadowRect.bottom - m, rr.bottom));
+    if (area.IsRectEmpty()) return;
+    ByteMap shadow(shadowMap);
+    ByteMap image(*b.image);
+    ByteMap mask(*b.mask);
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        const uint8_t* sRow = shadow.Row(y + m);
+        uint8_t* mRow = mask.Row(y);
+        uint8_t* px = image.Row(y);
+        for (int32_t x = area.left; x < area.right; ++x) {
+            const int32_t s = sRow[x + m];
+            const int32_t a = mRow[x];
+            if (s == 0 || a >= 255) continue;
+            const int32_t A = 255 * (s + a) - s * a;
+            uint8_t* c = px + x * 3;
+            for (int ch = 0; ch < 3; ++ch) c[ch] = static_cast<uint8_t>(c[ch] * a * 255 / A);
+            mRow[x] = static_cast<uint8_t>(A / 255);
+        }
+    }
+}

@@ -1,0 +1,191 @@
+// TextureMapping: lays the tiled texture over the object (scale, offset,
+// canvas or object anchoring, bend by the relief), turns its luma into the
+// material's opacity, adjusts its colour and optionally embosses the heights.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "EngineColour.h"
+#include "ImageFunc.h"
+#include "ShadingBase.h"
+
+namespace {
+
+struct TextureSampler {
+    ByteMap pixels;
+    int32_t width;
+    int32_t height;
+
+    explicit TextureSampler(DibEx& texture)
+        : pixels(texture), width(texture.GetWidth()), height(texture.GetHeight()) {}
+    Bgr At(int32_t u, int32_t v) const { return ReadBgr(pixels.Row(v) + u * 3); }
+};
+
+int64_t Wrap(int64_t value, int64_t period) {
+    const int64_t w = value % period;
+    return w < 0 ? w + period : w;
+}
+
+}  // namespace
+
+bool ShadingBase::TextureReuseAllowed(const ShadeBaseSt& b) const {
+    const ShadeBaseSt& l = lastBlock;
+    // The opacity blend depends on the material's colour weight, so that is
+    // compared too; a recomputed shape needs a new bump.
+    return reuseAllowed && b.textureChanged == 0 && shapeChanged == 0 && ShapeFieldsUnchanged(b) &&
+           b.textureLocate == l.textureLocate && b.texture == l.texture && b.pTbu == l.pTbu &&
+           b.pTsc == l.pTsc && b.pTtv == l.pTtv && b.pTox == l.pTox && b.pToy == l.pToy &&
+           b.pTbe == l.pTbe && b.pThu == l.pThu && b.pTcr == l.pTcr && b.pTli == l.pTli &&
+           b.pTct == l.pTct && b.pTco == l.pTco && b.pTwi == l.pTwi &&
+           b.colorWeight == l.colorWeight && mappedTexture.IsValid() &&
+           mappedTexture.GetWidth() == heightMap.GetWidth() &&
+           mappedTexture.GetHeight() == heightMap.GetHeight();
+}
+
+int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
+    const ShadeBaseSt& b = *block;
+    checkPoint = kCheckTexture;
+    if (b.texture == nullptr || (b.pTbu == 0 && b.pTco == 0 && b.pTwi == 0)) return 0;
+    if (TextureReuseAllowed(b)) {
+        textureMapChanged = 0;
+        return 0;
+    }
+    textureMapChanged = 1;
+    if (b.preview && shapeChanged == 0 && heightBumped == 1) {
+        IMAGE_Move(&heightMap, &scratchMap, nullptr, nullptr);
+        bevelLength = bevelLengthSaved;
+        shapeChanged = 1;
+    }
+
+    const TextureSampler texture(*b.texture);
+    const int32_t tw = texture.width;
+    const int32_t th = texture.height;
+    const double scale = 10000.0 * std::pow((101 - b.pTsc) * 0.01, 4.0) *
+                         std::sqrt(static_cast<double>(tw) * tw + static_cast<double>(th) * th) /
+                         b.standardSize;
+    const int64_t ox = static_cast<int64_t>(b.pTox) * tw * 256 / 100;
+    const int64_t oy = static_cast<int64_t>(b.pToy) * th * 256 / 100;
+    int64_t bump = TruncateWide(50.0 * std::pow(std::abs(b.pTbu) / 100.0, 3.0) * b.standardSize);
+    if (b.pTbu < 0) bump = -bump;
+    if (shapeChanged == 0) bump = 0;
+    const double bend = b.pTbe * 2e-6 * b.pMhe / b.standardSize;
+    const CMacRect& o = b.objectRect;
+    int64_t originX = static_cast<int64_t>(tw) * 256 / 2;
+    int64_t originY = static_cast<int64_t>(th) * 256 / 2;
+    if (b.textureLocate != 0) {
+        originX = TruncateWide(((o.left + o.right) / 2) * scale);
+        originY = TruncateWide(((o.top + o.bottom) / 2) * scale);
+    }
+
+    ColourAdjustment adjust;
+    adjust.on = b.pTct != 0 || b.pThu != 0 || b.pTcr != 0 || b.pTli != 0;
+    adjust.hueShift = b.pThu;
+    adjust.chromaShift = b.pTcr;
+    adjust.lightShift = b.pTli;
+    const double threshold = b.pTtv / 255.0;
+    adjust.contrast.Sigmoid(b.pTct * 0.001, threshold, 0.0, 1.0);
+
+    // An opaque material ignores the texture weight.
+    const int32_t weight = b.colorWeight > 255 ? 0 : b.pTwi;
+    const int32_t blend = (256 - b.colorWeight) * std::abs(weight) / 100;
+    MathTbl weightCurve;
+    if (weight > 0) weightCurve.Sigmoid(0.1, threshold, 0.0, weight / 100.0);
+    if (weight < 0) weightCurve.Sigmoid(0.1, threshold, -weight / 100.0, 0.0);
+    const MathTbl& contrast = adjust.contrast;
+    MathTbl bumpCurve;
+    int32_t bumpedMaximum = 0;
+    if (bump != 0) {
+        bumpCurve.Sigmoid(0.05, threshold, 0.0, 1.0);
+        bumpCurve.Smooth(10);
+        heightBumped = 1;
+        IMAGE_Move(&scratchMap, &heightMap, nullptr, nullptr);
+        bevelLengthSaved = bevelLength;
+    } else {
+        heightBumped = 0;
+    }
+
+    EnsureMap(mappedTexture, heightMap.GetWidth(), heightMap.GetHeight(), 32);
+    IntMap heights(heightMap);
+    IntMap unbumped(scratchMap);
+    ByteMap mapped(mappedTexture);
+    ByteMap mask(*b.mask);
+    const int32_t mapW = heights.Width();
+    const int32_t mapH = heights.Height();
+    const int32_t hc = mapW / 2;
+    const int32_t hr = mapH / 2;
+    const int64_t spanU = static_cast<int64_t>(tw) * 256;
+    const int64_t spanV = static_cast<int64_t>(th) * 256;
+    const auto opacity = [&](const Bgr& c) -> int32_t { return contrast[weightCurve[Luma(c)]]; };
+    SetupProgress(start, end, mapH - 2 * kMapBorder);
+
+    for (int32_t r = kMapBorder; r < mapH - kMapBorder; ++r) {
+        const uint8_t* m = mask.Row(r + o.top - kMapBorder);
+        int32_t* hRow = heights.Row(r);
+        const int32_t* source = bump != 0 ? unbumped.Row(r) : hRow;
+        uint8_t* out = mapped.Row(r);
+        for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
+            if (m[c + o.left - kMapBorder] == 0) continue;
+            const int32_t h = source[c];
+            const double s = scale / (1.0 + h * bend);
+            const int64_t u0 = Wrap(TruncateWide((c - hc) * s) + originX - ox, spanU);
+            const int64_t v0 = Wrap(TruncateWide((r - hr) * s) + originY - oy, spanV);
+            const int32_t fx = static_cast<int32_t>(u0 & 255);
+            const int32_t fy = static_cast<int32_t>(v0 & 255);
+            const int32_t u = static_cast<int32_t>(u0 / 256);
+            const int32_t v = static_cast<int32_t>(v0 / 256);
+            const int32_t un = (u + 1) % tw;
+            const int32_t vn = (v + 1) % th;
+            const Bgr p = texture.At(u, v);
+            const Bgr q = texture.At(un, v);
+            const Bgr p1 = texture.At(u, vn);
+            const Bgr q1 = texture.At(un, vn);
+            Bgr row0 = BlendShift(p, q, fx);
+            Bgr row1 = BlendShift(p1, q1, fx);
+            const Bgr plain = BlendShift(row0, row1, fy);
+            const int32_t luma = Luma(plain);
+
+            Bgr colour = plain;
+            int32_t w = 0;
+            if (blend >= 1) {
+                // Threshold-aware blend: opaque and transparent texture parts
+                // keep crisp colours where they meet.
+                int32_t wP = opacity(p);
+                const int32_t wQ = opacity(q);
+                int32_t wP1 = opacity(p1);
+                const int32_t wQ1 = opacity(q1);
+                if (!(wP > 128 && wQ > 128)) {
+                    wP += (wQ - wP) * fx >> 8;
+                    if (wQ > 0) row0 = q;
+                }
+                if (!(wP1 > 128 && wQ1 > 128)) {
+                    wP1 += (wQ1 - wP1) * fx >> 8;
+                    if (wQ1 > 0) row1 = q1;
+                }
+                Bgr chosen;
+                if (wP > 128 && wP1 > 128) {
+                    chosen = BlendShift(row0, row1, fy);
+                } else {
+                    wP += (wP1 - wP) * fy >> 8;
+                    chosen = wP > 128 ? row0 : row1;
+                }
+                colour = BlendShift(plain, chosen, blend);
+                w = wP;
+            }
+            if (adjust.on) adjust.Apply(colour);
+            uint8_t* px = out + c * 4;
+            WriteBgr(px, colour);
+            px[3] = static_cast<uint8_t>(w);
+
+            if (bump != 0) {
+                const int64_t raised = h + (bumpCurve[contrast[luma]] - 128) * bump / 128;
+                const int32_t nh = static_cast<int32_t>(std::clamp<int64_t>(raised, 0, INT32_MAX));
+                hRow[c] = nh;
+                bumpedMaximum = std::max(bumpedMaximum, nh);
+            }
+        }
+        if (!Step()) return -1;
+    }
+    if (bump != 0) bevelLength = std::max(bumpedMaximum, 1);
+    return 1;
+}
