@@ -7,23 +7,8 @@
 
 namespace {
 
-HCLCOLOR Rgb(int r, int g, int b)
-{
-    HCLCOLOR c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    return c;
-}
-
-HCLCOLOR Hcl(int h, int c, int l)
-{
-    HCLCOLOR x;
-    x.H = h;
-    x.C = c;
-    x.L = l;
-    return x;
-}
+HCLCOLOR Rgb(int r, int g, int b) { return HCLCOLOR{r, g, b}; }
+HCLCOLOR Hcl(int h, int c, int l) { return HCLCOLOR{0, 0, 0, h, c, l}; }
 
 void ExpectLast(const HCLCOLOR& c, int h, int cc, int l)
 {
@@ -175,10 +160,7 @@ TEST(HsvColor, SectorsAndHueOutOfRange)
         ExpectRgb(c, k.r, k.g, k.b);
     }
     for (int h : {252, 400, -1}) {
-        HCLCOLOR c = Hcl(h, 100, 100);
-        c.R = 1;
-        c.G = 2;
-        c.B = 3;
+        HCLCOLOR c{1, 2, 3, h, 100, 100};
         HsvToRgb(&c);
         ExpectRgb(c, 1, 2, 3);
     }

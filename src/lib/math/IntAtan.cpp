@@ -1,5 +1,6 @@
 #include "IntAtan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -22,16 +23,12 @@ int IntAtan::GetAngle(int x, int y) const
     if (swapped)
         std::swap(ax, ay);
 
+    // k = the first entry at least the tangent ratio (32 when none is): the
+    // octant angle rounded up to the next step.
     int k = 0;
     if (ax > 0) {
         const std::int64_t ratio = ay * 10000 / ax;
-        k = kTableSize;
-        for (int i = 0; i < kTableSize; ++i) {
-            if (tangent[i] >= ratio) {
-                k = i;
-                break;
-            }
-        }
+        k = static_cast<int>(std::lower_bound(tangent, tangent + kTableSize, ratio) - tangent);
     }
 
     int a = swapped ? 64 - k : k;
