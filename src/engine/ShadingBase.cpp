@@ -79,6 +79,12 @@ int ShadingBase::Shading(ShadeBaseSt* block, int start, int end) {
     ShadeBaseSt& b = *block;
     checkPoint = kCheckStart;
 
+    // Only a 24-bit image with an 8-bit mask of its size can be shaded.
+    if (b.image == nullptr || b.mask == nullptr || !b.image->IsValid() || !b.mask->IsValid() ||
+        b.image->GetBitsPerPixel() != 24 || b.mask->GetBitsPerPixel() != 8 ||
+        b.image->GetWidth() != b.mask->GetWidth() || b.image->GetHeight() != b.mask->GetHeight())
+        return 1;
+
     LightingTables tables;
     BuildLightingTables(b, &tables);
 

@@ -1,0 +1,67 @@
+#pragma once
+// Synthetic images, masks and engine blocks for the engine tests.
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "DibEx.h"
+#include "ShadeBaseSt.h"
+#include "ShadingBase.h"
+
+struct TestScene {
+    DibEx image{1};
+    DibEx mask{1};
+    ShadeBaseSt block;
+};
+
+// An image of width x height filled with one colour, a mask from `coverage`
+// (x, y) -> 0..255, and a block with neutral settings over the mask's
+// bounding rectangle widened by one pixel.
+inline void MakeScene(TestScene& s, int32_t width, int32_t height,
+                      const std::function<int(int32_t, int32_t)>& coverage) {
+    s.image.Setup(width, height, 24);
+    s.image.Fill(40, 80, 120);
+    s.mask.Setup(width, height, 8);
+    CMacRect box(width, height, 0, 0);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const int v = coverage(x, y);
+            *s.mask.CommitLine(y, x) = static_cast<uint8_t>(v);
+            if (v == 0) continue;
+            box.left = std::min(box.left, x);
+            box.top = std::min(box.top, y);
+            box.right = std::max(box.right, x + 1);
+            box.bottom = std::max(box.bottom, y + 1);
+        }
+    ShadeBaseSt& b = s.block;
+    b = ShadeBaseSt{};
+    b.image = &s.image;
+    b.mask = &s.mask;
+    b.objectRect = CMacRect(std::max(box.left - 1, 0), std::max(box.top - 1, 0),
+                            std::min(box.right + 1, width), std::min(box.bottom + 1, height));
+    b.renderRect = CMacRect(0, 0, width, height);
+    b.standardSize = 100;
+    b.pMle = 100;
+    b.pMhe = 100;
+    b.pMbw = 100;
+    b.pMsm = 1;
+    b.pMcr = 255;
+    b.colorWeight = 256;
+    b.lightCount = 3;
+}
+
+// A filled disc of the given radius around (cx, cy).
+inline std::function<int(int32_t, int32_t)> Disc(int32_t cx, int32_t cy, int32_t radius) {
+    return [=](int32_t x, int32_t y) {
+        const int64_t dx = x - cx;
+        const int64_t dy = y - cy;
+        return dx * dx + dy * dy <= static_cast<int64_t>(radius) * radius ? 255 : 0;
+    };
+}
+
+// Value of a 32-bit engine map at image pixel (x, y).
+inline int32_t MapAt(DibEx& map, const ShadeBaseSt& b, int32_t x, int32_t y) {
+    const int32_t c = x - b.objectRect.left + ShadingBase::kMapBorder;
+    const int32_t r = y - b.objectRect.top + ShadingBase::kMapBorder;
+    return *reinterpret_cast<int32_t*>(map.CommitLine(r, c));
+}

@@ -1,0 +1,211 @@
+// The distance field, its smoothing and the bevel profile.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "EngineTestShapes.h"
+
+namespace {
+
+TEST(CreateDistance, DiscCentreAndMaximum) {
+    // Object rectangle 221 x 221 with the disc centred at (110, 110) inside it.
+    TestScene s;
+    MakeScene(s, 221, 221, Disc(110, 110, 100));
+    s.block.objectRect = CMacRect(0, 0, 221, 221);
+    ShadingBase engine;
+    EXPECT_EQ(engine.CreateDistance(&s.block, 0, 100), 1);
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 110, 110), 25577);
+    EXPECT_EQ(engine.GetMaxDistance(), 25577);
+    // Outside stays 0, the rim pixel is one pixel from the edge.
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 5, 5), 0);
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 110, 10), 256);
+}
+
+TEST(CreateDistance, OnePixelLineKeepsItsCoverage) {
+    TestScene s;
+    MakeScene(s, 40, 9, [](int32_t x, int32_t y) { return y == 4 && x >= 5 && x < 35 ? 255 : 0; });
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    for (int32_t x = 5; x < 35; ++x) EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, x, 4), 256) << x;
+    EXPECT_EQ(engine.GetMaxDistance(), 256);
+}
+
+TEST(CreateDistance, PartialCoverageIsScaledAndNotPropagated) {
+    TestScene s;
+    MakeScene(s, 12, 12, [](int32_t x, int32_t y) {
+        if (x < 2 || x > 9 || y < 2 || y > 9) return 0;
+        return x == 2 ? 128 : 255;
+    });
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 2, 5), 128 * 256 / 255);
+    // The next pixel: from the partial neighbour (128) one step further.
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 3, 5), 128 * 256 / 255 + 256);
+}
+
+TEST(CreateDistance, EmptyMaskGivesMaximumOne) {
+    TestScene s;
+    MakeScene(s, 10, 10, [](int32_t, int32_t) { return 0; });
+    s.block.objectRect = CMacRect(0, 0, 10, 10);
+    ShadingBase engine;
+    EXPECT_EQ(engine.CreateDistance(&s.block, 0, 100), 1);
+    EXPECT_EQ(engine.GetMaxDistance(), 1);
+}
+
+TEST(CreateDistance, NeverExceedsTheCap) {
+    // A 2600-pixel-wide band: its middle lies more than 2500 pixels from the
+    // nearer short edge only along the long axis, so make both axes long.
+    TestScene s;
+    MakeScene(s, 5300, 5300, [](int32_t x, int32_t y) { return x > 0 && y > 0 && x < 5299 && y < 5299 ? 255 : 0; });
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    EXPECT_EQ(engine.GetMaxDistance(), ShadingBase::kMaxDistance);
+    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 2650, 2650), 640000);
+}
+
+TEST(FuncBevel, SmoothingRadiusOneWhenSmoothIsZero) {
+    // A single interior value spreads over a 5 x 5 area after two 3-wide box
+    // filters in each direction: weights 1 2 3 2 1 along each axis / 81.
+    TestScene s;
+    MakeScene(s, 30, 30, Disc(15, 15, 8));
+    ShadingBase engine;
+    s.block.pMsm = 0;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    // Recompute the reference by hand from the distance map.
+    auto d = [&](int x, int y) -> int64_t {
+        const int32_t c = x - s.block.objectRect.left + 10;
+        const int32_t r = y - s.block.objectRect.top + 10;
+        if (c < 0 || r < 0 || c >= engine.DistanceMap().GetWidth() || r >= engine.DistanceMap().GetHeight())
+            return 0;
+        return *reinterpret_cast<int32_t*>(engine.DistanceMap().CommitLine(r, c));
+    };
+    auto box3 = [](auto f, int x, int y, bool horizontal) {
+        int64_t sum = 0;
+        for (int k = -1; k <= 1; ++k) sum += horizontal ? f(x + k, y) : f(x, y + k);
+        return sum / 3;
+    };
+    auto h1 = [&](int x, int y) { return box3(d, x, y, true); };
+    auto v1 = [&](int x, int y) { return box3(h1, x, y, false); };
+    auto h2 = [&](int x, int y) { return box3(v1, x, y, true); };
+    auto v2 = [&](int x, int y) { return box3(h2, x, y, false); };
+    for (int y = 10; y <= 20; y += 5)
+        for (int x = 7; x <= 23; x += 4) EXPECT_EQ(MapAt(engine.HeightMap(), s.block, x, y), v2(x, y)) << x << "," << y;
+    EXPECT_EQ(engine.GetBevelLength(), v2(15, 15));
+}
+
+TEST(FuncBevel, RadiusFromSmoothPercent) {
+    // maxDistance 25577 with pMsm 10: r = 255770 / 128000 = 1; with 50: r = 9.
+    TestScene s;
+    MakeScene(s, 223, 223, Disc(111, 111, 100));
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    s.block.pMsm = 50;
+    engine.FuncBevel(&s.block, 0, 100);
+    // Far from every edge a 19-wide box of a near-linear field keeps the
+    // centre nearly as it was, but the cone's tip is flattened.
+    const int32_t centre = MapAt(engine.HeightMap(), s.block, 111, 111);
+    EXPECT_LT(centre, 25577);
+    EXPECT_GT(centre, 25577 - 19 * 256);
+    EXPECT_EQ(engine.GetBevelLength(), centre);
+}
+
+TEST(MakeBevel, FlatTopWithPowerZero) {
+    TestScene s;
+    MakeScene(s, 60, 60, Disc(30, 30, 25));
+    ShadingBase engine;
+    s.block.pMbw = 0;
+    s.block.pMle = 50;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    const int32_t smoothedMax = engine.GetBevelLength();
+    // Keep the smoothed values to compare with.
+    std::vector<int32_t> smoothed;
+    for (int y = 5; y < 55; ++y)
+        for (int x = 5; x < 55; ++x) smoothed.push_back(MapAt(engine.HeightMap(), s.block, x, y));
+    engine.MakeBevel(&s.block, 0, 100);
+    const int32_t L = smoothedMax * 50 / 100;
+    EXPECT_EQ(engine.GetBevelLength(), L);
+    size_t i = 0;
+    for (int y = 5; y < 55; ++y)
+        for (int x = 5; x < 55; ++x, ++i) {
+            const int32_t expected = std::min(smoothed[i], L);
+            ASSERT_EQ(MapAt(engine.HeightMap(), s.block, x, y), expected) << x << "," << y;
+        }
+}
+
+TEST(MakeBevel, ProfileArcsAndReverse) {
+    TestScene s;
+    MakeScene(s, 60, 60, Disc(30, 30, 25));
+    ShadingBase engine;
+    s.block.pMbp = 40;
+    s.block.pMbw = 100;
+    s.block.standardSize = 50;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    engine.MakeBevel(&s.block, 0, 100);
+    const int32_t L = engine.GetProfileLength();
+    // Knee: a = 40 * 50 / 10 = 200, blended toward L * 40 / 100.
+    const int32_t a = 200;
+    int32_t k = a + (L * 40 / 100 - a) * engine.EdgeCurve()[40 * 255 / 100] / 255;
+    k = std::min(k, L);
+    const int32_t k2 = L - k;
+    const int32_t* profile = engine.BevelProfile();
+    for (int32_t i = 0; i < L; i += 37) {
+        const int32_t p = i < k ? k - static_cast<int32_t>(std::sqrt(double(k) * k - double(i) * i))
+                                : static_cast<int32_t>(std::sqrt(double(k2) * k2 - double(L - i) * (L - i))) + k;
+        EXPECT_EQ(profile[i], p) << i;
+    }
+    EXPECT_EQ(profile[L], L);
+
+    ShadingBase reversed;
+    s.block.pMbr = 1;
+    // The mask is unchanged by the stages so far; run them again.
+    reversed.CreateDistance(&s.block, 0, 100);
+    reversed.FuncBevel(&s.block, 0, 100);
+    reversed.MakeBevel(&s.block, 0, 100);
+    for (int32_t i = 0; i <= L; i += 37) EXPECT_EQ(reversed.BevelProfile()[i], L - profile[i]) << i;
+    // The rim pixel rises near L, the outside stays 0.
+    EXPECT_GT(MapAt(reversed.HeightMap(), s.block, 30, 5), L / 2);
+    EXPECT_EQ(MapAt(reversed.HeightMap(), s.block, 1, 1), 0);
+}
+
+TEST(FuncAlpha, RimSofteningAndZeroWidth) {
+    TestScene s;
+    MakeScene(s, 60, 60, Disc(30, 30, 25));
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    engine.MakeBevel(&s.block, 0, 100);
+    std::vector<uint8_t> before(s.mask.CommitPixel(), s.mask.CommitPixel() + s.mask.GetPixelSize());
+    s.block.pMba = 0;
+    EXPECT_EQ(engine.FuncAlpha(&s.block, 0, 100), 0);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), s.mask.CommitPixel()));
+
+    s.block.pMba = 20;
+    const int32_t top = std::max(engine.ProfileHeight(256), 256);
+    const int32_t h = MapAt(engine.HeightMap(), s.block, 30, 5);
+    EXPECT_EQ(engine.FuncAlpha(&s.block, 0, 100), 1);
+    EXPECT_EQ(*s.mask.CommitLine(5, 30), h < top ? h * 256 / top : 255);
+    EXPECT_LT(*s.mask.CommitLine(5, 30), 255);
+    EXPECT_EQ(*s.mask.CommitLine(30, 30), 255);  // deep inside: untouched
+}
+
+TEST(FuncAlpha, ShortProfileIsNotReadPastItsEnd) {
+    // A tiny object: the profile is far shorter than 256 entries.
+    TestScene s;
+    MakeScene(s, 8, 8, [](int32_t x, int32_t y) { return x >= 2 && x < 6 && y >= 2 && y < 6 ? 255 : 0; });
+    ShadingBase engine;
+    s.block.pMle = 20;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    engine.MakeBevel(&s.block, 0, 100);
+    ASSERT_LT(engine.BevelProfileCount(), 257);
+    s.block.pMba = 100;
+    EXPECT_EQ(engine.FuncAlpha(&s.block, 0, 100), 1);
+    const int32_t top = std::max(engine.BevelProfile()[engine.GetProfileLength()], 256);
+    const int32_t h = MapAt(engine.HeightMap(), s.block, 3, 3);
+    EXPECT_EQ(*s.mask.CommitLine(3, 3), h < top ? h * 256 / top : 255);
+}
+
+}  // namespace
