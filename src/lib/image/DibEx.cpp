@@ -299,11 +299,11 @@ uint8_t* DibEx::GetBlock(int32_t line) {
     if (previous == line) return blockCentre_;
     const bool reuse = previous >= 0 && previous < height_ && line >= 0 && line < height_;
     const int32_t step = (!reuse || line > previous) ? 1 : -1;
-    const int32_t firstLine = -blockN_ * step;
+    const int32_t firstBufferLine = -blockN_ * step;
     int32_t lastSource = -1;
-    for (int32_t d = firstLine; d != (blockN_ + 1) * step; d += step) {
+    for (int32_t d = firstBufferLine; d != (blockN_ + 1) * step; d += step) {
         const auto source = static_cast<int32_t>(std::clamp<int64_t>(int64_t{line} + d, 0, height_ - 1));
-        if (d != firstLine && source == lastSource) {
+        if (d != firstBufferLine && source == lastSource) {
             std::memcpy(BlockLineAddress(d), BlockLineAddress(d - step), static_cast<size_t>(blockStride_));
         } else if (reuse && std::abs(source - previous) <= blockN_) {
             const int32_t held = source - previous;
