@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <tuple>
 
 #include "DibEx.h"
 
