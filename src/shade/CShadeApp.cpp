@@ -186,6 +186,8 @@ ShadeBaseSt CShadeApp::MakeBlock(DibEx* image, DibEx* mask, const CMacRect* rect
 int CShadeApp::Filter(DibEx* image, DibEx* mask, const CMacRect* rect, ShadingProgressWindow* window,
                       volatile int* abortFlag) {
     shadingBase_->SetProgressSpec(window, ShadingBase::kProgressMessage, abortFlag);
+    // A layer without any non-zero alpha has no object: nothing is shaded.
+    if (objectRect_.IsRectEmpty()) return 1;
     ShadeBaseSt block = MakeBlock(image, mask, rect);
     shadingBase_->Shading(&block, 0, 100);
     return 1;
