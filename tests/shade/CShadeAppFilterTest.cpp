@@ -1,0 +1,367 @@
+// The render driver: block set-up, image loading and cache, preview reuse
+// against fresh renders, abort and memory failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CShadeApp.h"
+#include "ImageFile.h"
+#include "ImageFunc.h"
+#include "TempDir.h"
+
+namespace {
+
+using morvanel_test::ScopedHome;
+using morvanel_test::TempDir;
+
+void SavePattern(const std::string& path, int32_t w, int32_t h, int seed) {
+    DibEx bmp(1);
+    bmp.Setup(w, h, 24);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t* p = bmp.CommitLine(y, x);
+            p[0] = static_cast<uint8_t>((x * 7 + y * 3 + seed) & 255);
+            p[1] = static_cast<uint8_t>(((x / 8 + y / 8) % 2) * 200 + seed);
+            p[2] = static_cast<uint8_t>((x * y + seed * 5) & 255);
+        }
+    ASSERT_EQ(ImageFile_Save(nullptr, path.c_str(), &bmp, nullptr, nullptr, 0, 0), 1);
+}
+
+void SetText(char* field, const std::string& text) { std::strcpy(field, text.c_str()); }
+
+std::vector<uint8_t> Bytes(DibEx& dib) {
+    const uint8_t* p = dib.CommitPixel();
+    return std::vector<uint8_t>(p, p + dib.GetPixelSize());
+}
+
+class FilterTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScopedHome home{dir};
+    std::string system = (dir.path() / "system").string();
+    DibEx previewImage{1};
+    DibEx previewMask{1};
+
+    void SetUp() override {
+        std::filesystem::create_directories(system + "/Texture");
+        std::filesystem::create_directories(system + "/Foreground");
+        SavePattern(system + "/Texture/tex.bmp", 64, 48, 3);
+        SavePattern(system + "/Foreground/fg.bmp", 80, 60, 90);
+    }
+
+    // A 200 x 150 picture with a disc and a soft-edged bar, every stage on.
+    void Prepare(CShadeApp& app) {
+        app.SetFolders(system, system + "/Texture", system + "/Foreground");
+        DibEx& image = app.FullImage();
+        DibEx& mask = app.FullMask();
+        image.Setup(200, 150, 24);
+        mask.Setup(200, 150, 8);
+        for (int32_t y = 0; y < 150; ++y)
+            for (int32_t x = 0; x < 200; ++x) {
+                uint8_t* p = image.CommitLine(y, x);
+                p[0] = static_cast<uint8_t>(x);
+                p[1] = static_cast<uint8_t>(y);
+                p[2] = static_cast<uint8_t>(x + y);
+                const int dx = x - 80;
+                const int dy = y - 70;
+                int m = dx * dx + dy * dy <= 45 * 45 ? 255 : 0;
+                if (x >= 120 && x < 180 && y >= 40 && y < 110) m = x < 124 ? 90 : 255;
+                *mask.CommitLine(y, x) = static_cast<uint8_t>(m);
+            }
+        app.SetObjectRect(CMacRect(35, 25, 180, 116));
+        ShadeParams& p = app.Params();
+        ShadeParamsSetDefaults(p, "");
+        SetText(p.TextureFilename, "tex.bmp");
+        SetText(p.ForegroundFilename, "Foreground/fg.bmp");
+        p.TextureWight = 40;
+        p.TextureBump = 30;
+        p.ForegroundWight = 30;
+        p.Base = 20;
+        p.ColorW = 30;
+        p.Reflect = 20;
+        p.Solarization = 10;
+        p.Specular = 30;
+        p.ShadowDif = 5;
+    }
+
+    // A reduced preview of the full image, rendered from fresh copies.
+    std::vector<uint8_t> Preview(CShadeApp& app, int32_t w = 100, int32_t h = 75) {
+        previewImage.Setup(w, h, 24);
+        previewMask.Setup(w, h, 8);
+        IMAGE_Copy(&previewImage, &app.FullImage(), nullptr, nullptr);
+        IMAGE_Copy(&previewMask, &app.FullMask(), nullptr, nullptr);
+        EXPECT_EQ(app.Filter(&previewImage, &previewMask, nullptr, nullptr, nullptr), 1);
+        std::vector<uint8_t> out = Bytes(previewImage);
+        const std::vector<uint8_t> m = Bytes(previewMask);
+        out.insert(out.end(), m.begin(), m.end());
+        return out;
+    }
+
+    // A full render on copies of the full image (kept for the next one).
+    std::vector<uint8_t> Full(CShadeApp& app, ShadingProgressWindow* window = nullptr,
+                              volatile int* abortFlag = nullptr) {
+        DibEx keepImage(1);
+        DibEx keepMask(1);
+        keepImage.Setup(app.FullImage());
+        keepMask.Setup(app.FullMask());
+        app.Filter(&app.FullImage(), &app.FullMask(), nullptr, window, abortFlag);
+        std::vector<uint8_t> out = Bytes(app.FullImage());
+        const std::vector<uint8_t> m = Bytes(app.FullMask());
+        out.insert(out.end(), m.begin(), m.end());
+        app.FullImage().Setup(keepImage);
+        app.FullMask().Setup(keepMask);
+        return out;
+    }
+};
+
+TEST_F(FilterTest, BlockScalesObjectAndSizesForPreview) {
+    CShadeApp app;
+    Prepare(app);
+    app.Params().SizeStandard = 2;
+    app.Params().SizeFixedStandard = 1000;
+    DibEx image(1);
+    DibEx mask(1);
+    image.Setup(50, 37, 24);
+    mask.Setup(50, 37, 8);
+    ShadeBaseSt b = app.MakeBlock(&image, &mask, nullptr);
+    EXPECT_TRUE(b.preview);
+    EXPECT_EQ(b.sizeFixed, 250);
+    EXPECT_EQ(b.standardSize, 250);
+    // 35*50/200 - 1, 25*37/150 - 1, 180*50/200 + 1, 116*37/150 + 1.
+    EXPECT_EQ(b.objectRect, CMacRect(7, 5, 46, 29));
+    EXPECT_EQ(b.renderRect, CMacRect(0, 0, 50, 37));
+    const CMacRect rect(100, 0, 200, 150);
+    b = app.MakeBlock(&image, &mask, &rect);
+    EXPECT_EQ(b.sizeFixed, 1000);
+    EXPECT_EQ(b.renderRect, CMacRect(25, 0, 50, 37));
+
+    b = app.MakeBlock(&app.FullImage(), &app.FullMask(), nullptr);
+    EXPECT_FALSE(b.preview);
+    EXPECT_EQ(b.objectRect, CMacRect(34, 24, 181, 117));
+    EXPECT_EQ(b.colorWeight, 70 * 256 / 100);
+    EXPECT_EQ(b.shadowWeight, 50 * 256 / 100);
+    EXPECT_EQ(b.lightPower[2], 256);
+
+    app.Params().SizeStandard = 1;
+    app.SetObjectRect(CMacRect(10, 10, 13, 12));
+    EXPECT_EQ(app.MakeBlock(&app.FullImage(), &app.FullMask(), nullptr).standardSize, 10);
+    app.Params().SizeStandard = 0;
+    EXPECT_EQ(app.MakeBlock(&app.FullImage(), &app.FullMask(), nullptr).standardSize, 250);
+}
+
+TEST_F(FilterTest, ImageNamesAndCache) {
+    CShadeApp app;
+    Prepare(app);
+    Preview(app);
+    // The bare name now holds the library path; the relative one is kept.
+    EXPECT_EQ(std::string(app.Params().TextureFilename), system + "/Texture/tex.bmp");
+    EXPECT_EQ(std::string(app.Params().ForegroundFilename), "Foreground/fg.bmp");
+    ASSERT_NE(app.Engine().GetLastBlock().texture, nullptr);
+    ASSERT_NE(app.Engine().GetLastBlock().foreground, nullptr);
+    EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 1);
+
+    // The second preview does not read the file again.
+    std::filesystem::remove(system + "/Texture/tex.bmp");
+    const std::vector<uint8_t> first = Preview(app);
+    EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 0);
+    EXPECT_NE(app.Engine().GetLastBlock().texture, nullptr);
+    // A full render always loads; the file is gone, so there is no texture.
+    Full(app);
+    EXPECT_EQ(app.Engine().GetLastBlock().texture, nullptr);
+    EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 1);
+    (void)first;
+}
+
+TEST_F(FilterTest, PreviewReducesOnlyTexturesLargerBothWays) {
+    CShadeApp app;
+    Prepare(app);
+    Preview(app, 40, 30);
+    ASSERT_NE(app.Engine().GetLastBlock().texture, nullptr);
+    EXPECT_EQ(app.Engine().GetLastBlock().texture->GetWidth(), 40);
+    EXPECT_EQ(app.Engine().GetLastBlock().texture->GetHeight(), 30);
+
+    CShadeApp other;
+    Prepare(other);
+    Preview(other, 64, 30);
+    EXPECT_EQ(other.Engine().GetLastBlock().texture->GetWidth(), 64);
+    EXPECT_EQ(other.Engine().GetLastBlock().texture->GetHeight(), 48);
+}
+
+TEST_F(FilterTest, PreviewReuseEqualsFreshRender) {
+    struct Change {
+        const char* name;
+        std::function<void(ShadeParams&)> apply;
+    };
+    const std::vector<Change> changes = {
+        {"Length", [](ShadeParams& p) { p.Length = 60; }},
+        {"Height", [](ShadeParams& p) { p.Height = 40; }},
+        {"Base", [](ShadeParams& p) { p.Base = 50; }},
+        {"BevelPos", [](ShadeParams& p) { p.BevelPos = 30; }},
+        {"BevelPow", [](ShadeParams& p) { p.BevelPow = 20; }},
+        {"BevelRvs", [](ShadeParams& p) { p.BevelRvs = 1; }},
+        {"Smooth", [](ShadeParams& p) { p.Smooth = 40; }},
+        {"Through", [](ShadeParams& p) { p.Through = 1; }},
+        {"ColorR", [](ShadeParams& p) { p.ColorR = 20; }},
+        {"ColorW", [](ShadeParams& p) { p.ColorW = 80; }},
+        {"ColorW opaque", [](ShadeParams& p) { p.ColorW = 0; }},
+        {"Gamma", [](ShadeParams& p) { p.GammaG = -40; }},
+        {"Specular", [](ShadeParams& p) { p.Specular = 80; }},
+        {"Reflect", [](ShadeParams& p) { p.Reflect = 70; }},
+        {"Solarization", [](ShadeParams& p) { p.Solarization = 90; }},
+        {"TextureScale", [](ShadeParams& p) { p.TextureScale = 20; }},
+        {"TextureThv", [](ShadeParams& p) { p.TextureThv = 60; }},
+        {"TextureOffX", [](ShadeParams& p) { p.TextureOffX = 33; }},
+        {"TextureBend", [](ShadeParams& p) { p.TextureBend = 90; }},
+        {"TextureColor", [](ShadeParams& p) { p.TextureColor = 0; }},
+        {"TextureBump", [](ShadeParams& p) { p.TextureBump = -60; }},
+        {"TextureBump off", [](ShadeParams& p) { p.TextureBump = 0; }},
+        {"TextureWight", [](ShadeParams& p) { p.TextureWight = -70; }},
+        {"TextureHue", [](ShadeParams& p) { p.TextureHue = 50; }},
+        {"TextureContrast", [](ShadeParams& p) { p.TextureContrast = 60; }},
+        {"TextureLocate", [](ShadeParams& p) { p.TextureLocateCanvas = 1; }},
+        {"Texture none", [](ShadeParams& p) { p.TextureFilename[0] = 0; }},
+        {"ForegroundScale", [](ShadeParams& p) { p.ForegroundScale = 10; }},
+        {"ForegroundWight", [](ShadeParams& p) { p.ForegroundWight = 70; }},
+        {"ForegroundHue", [](ShadeParams& p) { p.ForegroundHue = -30; }},
+        {"ForegroundOffY", [](ShadeParams& p) { p.ForegroundOffY = 20; }},
+        {"Foreground none", [](ShadeParams& p) { p.ForegroundFilename[0] = 0; }},
+        {"Ambient", [](ShadeParams& p) { p.LightPower[0] = 40; }},
+        {"Light1", [](ShadeParams& p) { p.LightPower[1] = 70; }},
+        {"AngleH2", [](ShadeParams& p) { p.LightAngleH[2] = 250; }},
+        {"AngleV1", [](ShadeParams& p) { p.LightAngleV[1] = 70; }},
+        {"ShadowEnableMain", [](ShadeParams& p) { p.ShadowEnableMain = 0; }},
+        {"ShadowWight", [](ShadeParams& p) { p.ShadowWight = 90; }},
+        {"ShadowDif", [](ShadeParams& p) { p.ShadowDif = 20; }},
+        {"ShadowDist", [](ShadeParams& p) { p.ShadowDist = 40; }},
+        {"SizeStandard", [](ShadeParams& p) { p.SizeStandard = 1; }},
+    };
+    int changedOutputs = 0;
+    for (const Change& change : changes) {
+        CShadeApp reused;
+        Prepare(reused);
+        const std::vector<uint8_t> before = Preview(reused);
+        change.apply(reused.Params());
+        const std::vector<uint8_t> after = Preview(reused);
+
+        CShadeApp fresh;
+        Prepare(fresh);
+        change.apply(fresh.Params());
+        const std::vector<uint8_t> expected = Preview(fresh);
+        EXPECT_TRUE(after == expected) << change.name;
+        changedOutputs += after != before;
+    }
+    // The changes matter: a test of identical outputs would prove nothing.
+    EXPECT_GE(changedOutputs, static_cast<int>(changes.size()) - 2);
+}
+
+TEST_F(FilterTest, LightChangeReusesTheShape) {
+    CShadeApp app;
+    Prepare(app);
+    Preview(app);
+    app.Params().LightPower[0] = 50;
+    Preview(app);
+    EXPECT_FALSE(app.Engine().ShapeChanged());
+    EXPECT_FALSE(app.Engine().TextureMapChanged());
+    // A full render recomputes everything.
+    Full(app);
+    EXPECT_TRUE(app.Engine().ShapeChanged());
+}
+
+class AbortAfter : public ShadingProgressWindow {
+public:
+    explicit AbortAfter(int calls) : remaining_(calls) {}
+    void PostMessage(long message, int value, int) override {
+        EXPECT_EQ(message, 2026);
+        EXPECT_GE(value, 0);
+        EXPECT_LE(value, 100);
+        last_ = value;
+        ++messages_;
+    }
+    bool UserAborted() override { return --remaining_ < 0; }
+    int Messages() const { return messages_; }
+    int LastValue() const { return last_; }
+
+private:
+    int remaining_;
+    int last_ = 0;
+    int messages_ = 0;
+};
+
+TEST_F(FilterTest, ProgressRunsToHundred) {
+    CShadeApp app;
+    Prepare(app);
+    AbortAfter never(1 << 30);
+    volatile int flag = 0;
+    Full(app, &never, &flag);
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(never.LastValue(), 100);
+    EXPECT_GT(never.Messages(), 20);
+}
+
+TEST_F(FilterTest, AbortKeepsLastBlockAndNextRenderIsCorrect) {
+    for (const int calls : {5, 400, 900}) {
+        CShadeApp app;
+        Prepare(app);
+        const std::vector<uint8_t> firstPreview = Preview(app);
+        const ShadeBaseSt last = app.Engine().GetLastBlock();
+        AbortAfter stop(calls);
+        volatile int flag = 0;
+        Full(app, &stop, &flag);
+        EXPECT_EQ(flag, -1) << calls;
+        EXPECT_EQ(app.Engine().GetLastBlock().image, last.image);
+        EXPECT_TRUE(app.Engine().GetLastBlock().preview);
+        EXPECT_EQ(app.Engine().GetLastBlock().objectRect, last.objectRect);
+
+        // The same preview again, after the maps were half-rewritten.
+        EXPECT_TRUE(Preview(app) == firstPreview) << calls;
+        CShadeApp fresh;
+        Prepare(fresh);
+        EXPECT_TRUE(Full(app) == Full(fresh)) << calls;
+    }
+}
+
+TEST_F(FilterTest, EmptyObjectLeavesImageAndMask) {
+    CShadeApp app;
+    Prepare(app);
+    app.FullMask().Fill(0);
+    app.SetObjectRect(CMacRect());
+    const std::vector<uint8_t> image = Bytes(app.FullImage());
+    const std::vector<uint8_t> mask = Bytes(app.FullMask());
+    EXPECT_EQ(app.Filter(&app.FullImage(), &app.FullMask(), nullptr, nullptr, nullptr), 1);
+    EXPECT_TRUE(Bytes(app.FullImage()) == image);
+    EXPECT_TRUE(Bytes(app.FullMask()) == mask);
+    // An inverted rectangle (what a scan of no pixel leaves) is empty too.
+    app.SetObjectRect(CMacRect(INT32_MAX, INT32_MAX, INT32_MIN + 1, INT32_MIN + 1));
+    EXPECT_EQ(app.Filter(&app.FullImage(), &app.FullMask(), nullptr, nullptr, nullptr), 1);
+    EXPECT_TRUE(Bytes(app.FullImage()) == image);
+}
+
+TEST_F(FilterTest, TooLargeForMemoryThrowsMinusOne) {
+    CShadeApp app;
+    Prepare(app);
+    app.Params().SizeStandard = 2;
+    app.Params().SizeFixedStandard = 2000000000;
+    app.Params().ShadowDif = 100;
+    DibEx image(1);
+    DibEx mask(1);
+    image.Setup(app.FullImage());
+    mask.Setup(app.FullMask());
+    try {
+        app.Filter(&image, &mask, nullptr, nullptr, nullptr);
+        FAIL() << "no failure reported";
+    } catch (int code) {
+        EXPECT_EQ(code, -1);
+    }
+    // The engine stays usable.
+    app.Params().SizeStandard = 0;
+    app.Params().ShadowDif = 5;
+    CShadeApp fresh;
+    Prepare(fresh);
+    EXPECT_TRUE(Full(app) == Full(fresh));
+}
+
+}  // namespace
