@@ -1,0 +1,101 @@
+// The cast shadow: shares, offsets, blur and compositing.
+#include <gtest/gtest.h>
+
+#include "EngineTestShapes.h"
+
+namespace {
+
+// A 30 x 30 opaque square in a 100 x 80 image, two lights of equal power.
+void ShadowScene(TestScene& s) {
+    MakeScene(s, 100, 80, [](int32_t x, int32_t y) { return x >= 40 && x < 70 && y >= 25 && y < 55 ? 255 : 0; });
+    ShadeBaseSt& b = s.block;
+    b.lightPower[1] = 128;
+    b.lightPower[2] = 128;
+    b.shadowWeight = 128;
+    b.shadowDistance = 50;
+    b.pLem = 1;
+    b.pLes = 1;
+}
+
+uint8_t ShadowAt(ShadingBase& engine, int32_t x, int32_t y) {
+    const int32_t m = engine.GetShadowMargin();
+    return *engine.ShadowMap().CommitLine(y + m, x + m);
+}
+
+TEST(MakeShadow, EqualPowersShareHalfWhateverIsEnabled) {
+    for (const int otherEnabled : {0, 1}) {
+        TestScene s;
+        ShadowScene(s);
+        s.block.pLem = otherEnabled;
+        ShadingBase engine;
+        ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
+        EXPECT_EQ(engine.GetShadowMargin(), 0);
+        // s = 128 * 256 / 256 = 128, then 128 * 128 / 128; val = 255 * 128 * 256 / 65536.
+        // Both lights lie above the object (vertical angle 30 and 45 degrees)
+        // so the hard shadow inside is the largest of the two.
+        EXPECT_EQ(ShadowAt(engine, 55, 40), 127) << otherEnabled;
+    }
+}
+
+TEST(MakeShadow, OffsetFollowsTheLightAndComposites) {
+    TestScene s;
+    ShadowScene(s);
+    s.block.pLem = 0;
+    s.block.lightAngleH[1] = 0;
+    s.block.lightAngleV[1] = 45;
+    ShadingBase engine;
+    engine.Shading(&s.block, 0, 100);
+    // d = 100 * 50 / 500 = 10; dx = truncate(-cos 0 * 10 * tan(0.785)) = -9.
+    EXPECT_EQ(ShadowAt(engine, 31, 40), 127);
+    EXPECT_EQ(ShadowAt(engine, 30, 40), 0);
+    EXPECT_EQ(ShadowAt(engine, 60, 40), 127);
+    EXPECT_EQ(ShadowAt(engine, 61, 40), 0);
+    // The object rectangle (39, 24, 71, 56) moved by -9.
+    EXPECT_EQ(engine.GetShadowRect(), CMacRect(30, 24, 62, 56));
+    // Outside the object (alpha 0) the shadow is black with alpha s.
+    EXPECT_EQ(*s.mask.CommitLine(40, 35), 127);
+    const uint8_t* p = s.image.CommitLine(40, 35);
+    EXPECT_EQ(p[0] + p[1] + p[2], 0);
+    EXPECT_EQ(*s.mask.CommitLine(40, 75), 0);
+}
+
+TEST(MakeShadow, NothingDrawnWithoutShare) {
+    TestScene s;
+    ShadowScene(s);
+    s.block.lightPower[0] = 256;  // full ambient leaves no share
+    ShadingBase engine;
+    engine.Shading(&s.block, 0, 100);
+    EXPECT_TRUE(engine.GetShadowRect().IsRectEmpty());
+    EXPECT_EQ(*s.mask.CommitLine(40, 35), 0);
+
+    TestScene clear;
+    ShadowScene(clear);
+    clear.block.colorWeight = 0;  // a fully transparent material
+    ShadingBase engine2;
+    EXPECT_EQ(engine2.MakeShadow(&clear.block, 0, 100), 1);
+    EXPECT_EQ(ShadowAt(engine2, 50, 30), 0);
+
+    TestScene off;
+    ShadowScene(off);
+    off.block.shadowWeight = 0;
+    ShadingBase engine3;
+    EXPECT_EQ(engine3.MakeShadow(&off.block, 0, 100), 0);
+}
+
+TEST(MakeShadow, BlurMakesAHaloUnderAVerticalLight) {
+    TestScene s;
+    ShadowScene(s);
+    s.block.lightAngleV[1] = 0;
+    s.block.lightAngleV[2] = 0;
+    s.block.shadowDiffusion = 30;  // margin 100 * 30 / 1000 = 3
+    ShadingBase engine;
+    engine.Shading(&s.block, 0, 100);
+    EXPECT_EQ(engine.GetShadowMargin(), 3);
+    // No offset: the box is the object's, grown by twice the margin.
+    EXPECT_EQ(engine.GetShadowRect(), CMacRect(39 - 6 + 3, 24 - 6 + 3, 71 + 6 + 3, 56 + 6 + 3));
+    EXPECT_GT(ShadowAt(engine, 38, 40), 0);
+    EXPECT_GT(*s.mask.CommitLine(40, 38), 0);
+    EXPECT_EQ(*s.mask.CommitLine(40, 30), 0);
+}
+
+}  // namespace
