@@ -1,0 +1,224 @@
+// Texture and foreground mapping on uniform, striped and gradient pictures.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "EngineMaps.h"
+#include "EngineTestShapes.h"
+
+namespace {
+
+void Picture(DibEx& dib, int32_t w, int32_t h, const std::function<void(int32_t, int32_t, uint8_t*)>& paint) {
+    dib.Setup(w, h, 24);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) paint(x, y, dib.CommitLine(y, x));
+}
+
+void Square(TestScene& s, int32_t offset = 0) {
+    MakeScene(s, 80, 80, [=](int32_t x, int32_t y) {
+        return x >= 20 + offset && x < 50 + offset && y >= 20 + offset && y < 50 + offset ? 255 : 0;
+    });
+}
+
+std::vector<uint8_t> MapBytes(DibEx& map) {
+    const uint8_t* p = map.CommitPixel();
+    return std::vector<uint8_t>(p, p + map.GetPixelSize());
+}
+
+void RunShape(ShadingBase& engine, ShadeBaseSt& b) {
+    engine.CreateDistance(&b, 0, 100);
+    engine.FuncBevel(&b, 0, 100);
+    engine.MakeBevel(&b, 0, 100);
+}
+
+void Stripes(DibEx& texture) {
+    Picture(texture, 16, 12, [](int32_t x, int32_t y, uint8_t* p) {
+        const uint8_t v = x < 8 ? 255 : 0;
+        p[0] = v;
+        p[1] = v;
+        p[2] = static_cast<uint8_t>(v ^ (y * 9));
+    });
+}
+
+TEST(TextureMapping, SkippedWithoutAnyUse) {
+    TestScene s;
+    Square(s);
+    DibEx texture(1);
+    Stripes(texture);
+    s.block.texture = &texture;
+    ShadingBase engine;
+    RunShape(engine, s.block);
+    EXPECT_EQ(engine.TextureMapping(&s.block, 0, 100), 0);
+    EXPECT_FALSE(engine.MappedTexture().IsValid());
+    s.block.pTco = 128;
+    EXPECT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
+    EXPECT_TRUE(engine.MappedTexture().IsValid());
+}
+
+TEST(TextureMapping, FullOffsetIsOneTile) {
+    DibEx texture(1);
+    Stripes(texture);
+    std::vector<uint8_t> maps[2];
+    for (int i = 0; i < 2; ++i) {
+        TestScene s;
+        Square(s);
+        s.block.texture = &texture;
+        s.block.pTco = 256;
+        s.block.pTsc = 40;
+        s.block.pTox = i == 0 ? 0 : 100;
+        s.block.pToy = i == 0 ? 0 : -100;
+        ShadingBase engine;
+        RunShape(engine, s.block);
+        ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
+        maps[i] = MapBytes(engine.MappedTexture());
+    }
+    EXPECT_TRUE(maps[0] == maps[1]);
+}
+
+TEST(TextureMapping, OpaqueMaterialStoresNoWeight) {
+    TestScene s;
+    Square(s);
+    DibEx texture(1);
+    Stripes(texture);
+    s.block.texture = &texture;
+    s.block.pTwi = 100;
+    s.block.colorWeight = 256;
+    ShadingBase engine;
+    RunShape(engine, s.block);
+    engine.TextureMapping(&s.block, 0, 100);
+    IntMap map(engine.MappedTexture());
+    for (int32_t r = 10; r < map.Height() - 10; ++r)
+        for (int32_t c = 10; c < map.Width() - 10; ++c)
+            ASSERT_EQ(reinterpret_cast<uint8_t*>(map.Row(r) + c)[3], 0);
+}
+
+TEST(TextureMapping, WeightSignChoosesTheOpaqueSide) {
+    DibEx white(1);
+    DibEx black(1);
+    Picture(white, 8, 8, [](int32_t, int32_t, uint8_t* p) { p[0] = p[1] = p[2] = 255; });
+    Picture(black, 8, 8, [](int32_t, int32_t, uint8_t* p) { p[0] = p[1] = p[2] = 0; });
+    const auto weightOf = [](DibEx& texture, int32_t pTwi) {
+        TestScene s;
+        Square(s);
+        s.block.texture = &texture;
+        s.block.pTwi = pTwi;
+        s.block.pTtv = 128;
+        s.block.colorWeight = 0;
+        ShadingBase engine;
+        RunShape(engine, s.block);
+        engine.TextureMapping(&s.block, 0, 100);
+        return static_cast<int>(engine.MappedTexture().CommitLine(25, 25)[3]);
+    };
+    // Sigmoid(0.1, 128/255, 0, 1) is 0 at input 0 and 255 at input 255.
+    EXPECT_EQ(weightOf(white, 100), 255);
+    EXPECT_EQ(weightOf(black, 100), 0);
+    EXPECT_EQ(weightOf(white, -100), 0);
+    EXPECT_EQ(weightOf(black, -100), 255);
+}
+
+TEST(TextureMapping, BumpRaisesAndSinks) {
+    for (const int shade : {255, 0}) {
+        DibEx texture(1);
+        Picture(texture, 8, 8, [=](int32_t, int32_t, uint8_t* p) { p[0] = p[1] = p[2] = static_cast<uint8_t>(shade); });
+        TestScene s;
+        Square(s);
+        ShadingBase plain;
+        RunShape(plain, s.block);
+        s.block.texture = &texture;
+        s.block.pTbu = 100;  // b = 50 * standardSize = 5000
+        ShadingBase engine;
+        RunShape(engine, s.block);
+        ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
+        EXPECT_TRUE(engine.HeightBumped());
+        const int32_t before = MapAt(plain.HeightMap(), s.block, 30, 30);
+        const int32_t expected = shade == 255 ? before + 127 * 5000 / 128 : std::max(before - 5000, 0);
+        EXPECT_EQ(MapAt(engine.HeightMap(), s.block, 30, 30), expected) << shade;
+        // Outside the mask the height is not bumped.
+        EXPECT_EQ(MapAt(engine.HeightMap(), s.block, 12, 12), 0);
+    }
+}
+
+TEST(TextureMapping, CanvasAnchoringFollowsTheCanvas) {
+    // 30 x 40 texture: diagonal 50 = standardSize, so S = 10000 exactly at
+    // pTsc 1 and every product is an integer.
+    DibEx texture(1);
+    Picture(texture, 30, 40, [](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x * 8);
+        p[1] = static_cast<uint8_t>(y * 6);
+        p[2] = 77;
+    });
+    const auto colourAt = [&](int32_t offset, int32_t locate, int32_t x, int32_t y) {
+        TestScene s;
+        Square(s, offset);
+        s.block.standardSize = 50;
+        s.block.texture = &texture;
+        s.block.pTco = 256;
+        s.block.pTsc = 1;
+        s.block.pTbe = 0;
+        s.block.textureLocate = locate;
+        ShadingBase engine;
+        RunShape(engine, s.block);
+        engine.TextureMapping(&s.block, 0, 100);
+        const int32_t c = x - s.block.objectRect.left + 10;
+        const int32_t r = y - s.block.objectRect.top + 10;
+        const uint8_t* px = engine.MappedTexture().CommitLine(r, c);
+        return std::vector<int>{px[0], px[1], px[2]};
+    };
+    EXPECT_EQ(colourAt(0, 1, 35, 35), colourAt(6, 1, 35, 35));
+    // Anchored to the object, the texture moves with it.
+    EXPECT_EQ(colourAt(0, 0, 30, 30), colourAt(6, 0, 36, 36));
+    EXPECT_NE(colourAt(0, 0, 35, 35), colourAt(6, 0, 35, 35));
+}
+
+TEST(ForeGroundMapping, FlatAreaShowsTheMirroredPicture) {
+    DibEx foreground(1);
+    Picture(foreground, 100, 100, [](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x * 2);
+        p[1] = static_cast<uint8_t>(y * 2);
+        p[2] = static_cast<uint8_t>(x + y);
+    });
+    for (const int32_t offX : {0, 10}) {
+        TestScene s;
+        MakeScene(s, 100, 100, [](int32_t x, int32_t y) { return x >= 20 && x < 80 && y >= 20 && y < 80 ? 255 : 0; });
+        s.block.foreground = &foreground;
+        s.block.pEwi = 128;
+        s.block.pEsc = 0;  // zoom 1000/1000: the whole window
+        s.block.pEox = offX;
+        ShadingBase engine;
+        engine.CreateDistance(&s.block, 0, 100);
+        engine.HeightMap().Fill(0);  // flat: no displacement
+        ASSERT_EQ(engine.ForeGroundMapping(&s.block, 0, 100), 1);
+        // u = 256 x - offX * 256, so the column is 99 - x + offX; v = y.
+        for (const int32_t x : {25, 50, 75})
+            for (const int32_t y : {30, 60}) {
+                const int32_t c = x - s.block.objectRect.left + 10;
+                const int32_t r = y - s.block.objectRect.top + 10;
+                const uint8_t* got = engine.MappedForeground().CommitLine(r, c);
+                const uint8_t* want = foreground.CommitLine(y, 99 - x + offX);
+                EXPECT_EQ(got[0], want[0]) << x << "," << y << " offX " << offX;
+                EXPECT_EQ(got[1], want[1]);
+                EXPECT_EQ(got[2], want[2]);
+            }
+    }
+}
+
+TEST(ForeGroundMapping, ZeroWeightOrTinyPictureIsSafe) {
+    DibEx tiny(1);
+    Picture(tiny, 1, 1, [](int32_t, int32_t, uint8_t* p) { p[0] = 10, p[1] = 20, p[2] = 30; });
+    TestScene s;
+    Square(s);
+    s.block.foreground = &tiny;
+    ShadingBase engine;
+    RunShape(engine, s.block);
+    EXPECT_EQ(engine.ForeGroundMapping(&s.block, 0, 100), 0);
+    // A one-pixel picture: every sample is that pixel.
+    s.block.pEwi = 256;
+    ASSERT_EQ(engine.ForeGroundMapping(&s.block, 0, 100), 1);
+    const int32_t c = 30 - s.block.objectRect.left + 10;
+    const uint8_t* px = engine.MappedForeground().CommitLine(30 - s.block.objectRect.top + 10, c);
+    EXPECT_EQ(px[0], 10);
+    EXPECT_EQ(px[2], 30);
+}
+
+}  // namespace
