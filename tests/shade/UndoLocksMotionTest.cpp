@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "Locks.h"
+#include "Motion.h"
+#include "PsControlCombo.h"
+#include "Random.h"
+#include "ShadeParams.h"
+#include "UndoHistory.h"
+
+namespace {
+
+ShadeParams Defaults() {
+    ShadeParams params{};
+    ShadeParamsSetDefaults(params, "/pictures");
+    return params;
+}
+
+struct Answer : LockQuestion {
+    explicit Answer(bool yes) : yes(yes) {}
+    bool AskYesNo(int id) override {
+        asked = id;
+        return yes;
+    }
+    bool yes;
+    int asked = 0;
+};
+
+// Every entry that motion draws a target for.
+const char* const kTargetKeys[] = {
+    "pMle", "pMhe", "pMba", "pMbp", "pMbw", "pMsm", "pMcr", "pMcg", "pMcb", "pMcw",
+    "pMsp", "pMrf", "pMsl", "pMgr", "pMgg", "pMgb", "pTtv", "pTox", "pToy", "pTsc",
+    "pTbe", "pTco", "pTbu", "pTwi", "pTct", "pThu", "pTcr", "pTli", "pEtv", "pEox",
+    "pEoy", "pEwi", "pEsc", "pEct", "pEhu", "pEcr", "pEli", "pLp0", "pLp1", "pLsf"};
+
+}  // namespace
+
+TEST(UndoHistory, SixtyFiveStoresKeepSixtyFourAndUndoGoesBackSixtyThree) {
+    UndoHistory history;
+    ShadeParams record = Defaults();
+    for (int i = 0; i < 65; ++i) {
+        record.Length = i;
+        history.Store(record);
+    }
+    EXPECT_EQ(history.GetPosition(), 64);
+    EXPECT_EQ(history.Slot(0).Length, 1);  // record 0 dropped
+    EXPECT_EQ(history.Slot(63).Length, 64);
+    int undos = 0;
+    while (history.Undo(true, record)) ++undos;
+    EXPECT_EQ(undos, 63);
+    EXPECT_EQ(record.Length, 2);  // the store before the first undo dropped record 1 as well
+    EXPECT_FALSE(history.CanUndo());
+}
+
+TEST(UndoHistory, UndoRightAfterAChangeSavesItSoRedoReturnsToIt) {
+    UndoHistory history;
+    ShadeParams record = Defaults();
+    history.Store(record);  // before the change
+    record.Height = 55;     // the change
+    EXPECT_FALSE(history.CanRedo());
+    ASSERT_TRUE(history.Undo(true, record));
+    EXPECT_EQ(record.Height, 100);
+    EXPECT_TRUE(history.CanRedo());
+    ASSERT_TRUE(history.Undo(false, record));
+    EXPECT_EQ(record.Height, 55);
+    EXPECT_FALSE(history.Undo(false, record));
+    // A new store drops what could have been redone.
+    ASSERT_TRUE(history.Undo(true, record));
+    history.Store(record);
+    EXPECT_FALSE(history.CanRedo());
+}
+
+TEST(Locks, MasksGroupsAndTheUnlockQuestion) {
+    EXPECT_EQ(LockBit(kLockTexture), 4u);
+    EXPECT_EQ(LockGroupOf(kLockForeground), ShadeParamGroup::Foreground);
+    EXPECT_EQ(LockIndexOf(ShadeParamGroup::System), -1);
+    LockFlags locks;
+    Answer no(false), yes(true);
+    EXPECT_EQ(locks.CheckLock(kLockMaskAll, no), 1);
+    EXPECT_EQ(no.asked, 0);  // nothing locked: no question
+    locks.SetLocked(kLockTexture, true);
+    locks.SetLocked(kLockLight, true);
+    EXPECT_EQ(locks.CheckLock(LockBit(kLockForeground), no), 1);
+    EXPECT_EQ(locks.CheckLock(LockBit(kLockTexture), no), 0);
+    EXPECT_EQ(no.asked, kUnlockQuestionId);
+    EXPECT_TRUE(locks.IsLocked(kLockTexture));
+    EXPECT_EQ(locks.CheckLock(LockBit(kLockTexture), yes), 1);
+    EXPECT_FALSE(locks.IsLocked(kLockTexture));
+    EXPECT_TRUE(locks.IsLocked(kLockLight));  // outside the mask
+}
+
+// Leg 1 with seed 12345, checked by hand against the draw order:
+//   draw 1: 12345 * 1566083941 + 1 = 19333306251646 = 1658452350 (mod 2^32),
+//           r = 1658452350 / 4294967295 = 0.386139; r^0.1 = 0.90923;
+//           pMle = trunc(90.92) + 20 = 110, at most 100 -> 100
+//   draw 2: 1658452350 * 1566083941 + 1 = 3821459639 (mod 2^32), r = 0.889753;
+//           r^0.1 = 0.98839; pMhe = trunc(99 * 0.98839) + 1 = 97 + 1 = 98
+//   draw 3: 3473333556, r = 0.808698; r^8 = 0.1833; pMba = 18
+// and so on through the table; D(p) takes two draws, the minuend first,
+// 57 draws in all, after which the seed is 2007543754.
+TEST(Motion, FixedSeedGivesThePinnedTargetsAndSteps) {
+    MotionProcessState process;
+    Motion motion(process);
+    LockFlags locks;
+    ShadeParams record = Defaults();
+    const ShadeParams start = record;
+    motion.Start(0, 1000, 12345);  // MotionDevide 0: two steps per leg
+    EXPECT_EQ(motion.GetSteps(), 2);
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(RandomSeed(), 2007543754u);
+    EXPECT_EQ(process.legCounter, 1u);
+
+    const std::map<std::string, int32_t> targets = {
+        {"pMle", 100}, {"pMhe", 98}, {"pMba", 18}, {"pMbp", 0}, {"pMbw", 92}, {"pMsm", 3},
+        {"pMcr", 180}, {"pMcg", 233}, {"pMcb", 190}, {"pMcw", 17}, {"pMsp", 14}, {"pMrf", 53},
+        {"pMsl", 12}, {"pMgr", 37}, {"pMgg", 0}, {"pMgb", 0}, {"pTtv", 229}, {"pTox", 5},
+        {"pToy", 11}, {"pTsc", 44}, {"pTbe", 98}, {"pTco", 56}, {"pTbu", -40}, {"pTwi", -100},
+        {"pTct", 0}, {"pThu", -11}, {"pTcr", -1}, {"pTli", 0}, {"pEtv", 101}, {"pEox", -83},
+        {"pEoy", -36}, {"pEwi", 53}, {"pEsc", 97}, {"pEct", 0}, {"pEhu", 0}, {"pEcr", 0},
+        {"pEli", -12}, {"pLp0", 17}, {"pLp1", 73}, {"pLsf", 1}};
+    ShadeParams target = motion.GetLegTarget();
+    ShadeParams at0 = record;
+    ShadeParams startCopy = start;
+    for (const auto& [key, value] : targets) {
+        EXPECT_EQ(ShadeParamByScript(target, key.c_str()), value) << key;
+        // Step 0 leaves every interpolated entry at its start value.
+        EXPECT_EQ(ShadeParamByScript(at0, key.c_str()), ShadeParamByScript(startCopy, key.c_str())) << key;
+    }
+    // Step 1 of 2: halfway, truncated toward zero.
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(record.Length, 100);
+    EXPECT_EQ(record.ColorR, 255 + (180 - 255) / 2);          // 218
+    EXPECT_EQ(record.TextureBump, 0 + (-40 - 0) / 2);         // -20
+    EXPECT_EQ(record.ForegroundOffX, (-83) / 2);              // -41
+    EXPECT_EQ(RandomSeed(), 2007543754u);                     // no draws within a leg
+    EXPECT_EQ(motion.GetCapture().ColorR, 255);
+    // The next leg starts from the record reached.
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(process.legCounter, 2u);
+    EXPECT_EQ(motion.GetLegStart().ColorR, 218);
+}
+
+TEST(Motion, AllGroupsLockedStillAdvanceTheGenerator) {
+    MotionProcessState process;
+    Motion motion(process);
+    LockFlags locks;
+    for (int i = 0; i < kLockGroupCount; ++i) locks.SetLocked(i, true);
+    ShadeParams record = Defaults();
+    ShadeParamByScript(record, "pLv1") = 80;
+    const ShadeParams before = record;
+    motion.Start(3, 0, 12345);
+    EXPECT_EQ(motion.GetSteps(), 16);
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(RandomSeed(), 2007543754u);
+    ShadeParams beforeCopy = before;
+    for (const char* key : kTargetKeys)
+        EXPECT_EQ(ShadeParamByScript(record, key), ShadeParamByScript(beforeCopy, key)) << key;
+    EXPECT_EQ(ShadeParamByScript(record, "pLh1"), ShadeParamByScript(beforeCopy, "pLh1"));
+    EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 80);  // locked: not even brought into 30..70
+}
+
+TEST(Motion, LightAnglesWrapAndElevationsReverse) {
+    MotionProcessState process;
+    Motion motion(process);
+    LockFlags locks;
+    ShadeParams record = Defaults();
+    ShadeParamByScript(record, "pLh1") = 355;
+    ShadeParamByScript(record, "pLv1") = 70;
+    motion.Start(3, 0, 1);
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(ShadeParamByScript(record, "pLh1"), 5);
+    EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 72);
+    EXPECT_EQ(process.vecAngleV1, -2);
+    EXPECT_EQ(ShadeParamByScript(record, "pLp2"), 100);
+    EXPECT_EQ(ShadeParamByScript(record, "pLsw"), 50);
+    EXPECT_EQ(ShadeParamByScript(record, "pLsd"), 10);
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 70);
+    EXPECT_EQ(ShadeParamByScript(record, "pLh1"), 15);
+}
+
+TEST(Motion, UnlockedElevationsAreBroughtIntoRangeAtEachLeg) {
+    MotionProcessState process;
+    Motion motion(process);
+    LockFlags locks;
+    ShadeParams record = Defaults();
+    ShadeParamByScript(record, "pLv1") = 85;
+    ShadeParamByScript(record, "pLv2") = 10;
+    motion.Start(3, 0, 7);
+    motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(motion.GetCapture().LightAngleV[kLightChannelSub], 70);
+    EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 72);  // 70 + 2, then reversing
+    EXPECT_EQ(ShadeParamByScript(record, "pLv2"), 31);  // 30 + 1
+    EXPECT_EQ(process.vecAngleV2, 1);
+}
+
+TEST(Motion, EveryFifthLegDrawsATextureFromTheList) {
+    MotionProcessState process;
+    process.legCounter = 4;
+    Motion motion(process);
+    LockFlags locks;
+    PsControlCombo textures;
+    textures.Setup("/unused", "/unused", "", "T", 1, 52, "", "");
+    for (const char* path : {"/t/a.png", "/t/b.png", "/t/c.png"}) textures.AddImage(path);
+    ShadeParams record = Defaults();
+    motion.Start(0, 0, 12345);
+    motion.RandomParam(record, locks, &textures, nullptr);
+    // The 58th draw: 2007543754 * 1566083941 + 1 (mod 2^32) >> 24 picks
+    // entry trunc(b * 3 / 256).
+    const uint32_t next = 2007543754u * 1566083941u + 1u;
+    const int32_t index = static_cast<int32_t>((next >> 24) * 3 / 256);
+    EXPECT_EQ(std::string(record.TextureFilename), textures.GetPathReal(index));
+    EXPECT_EQ(RandomSeed(), next);
+}
