@@ -1,0 +1,257 @@
+#include "MainDlgModel.h"
+
+#include "AppFolder.h"
+#include "FileUtilities.h"
+#include "Profile.h"
+
+namespace {
+
+constexpr int32_t kStyleCapacity = 51;
+constexpr int32_t kImageCapacity = 52;
+constexpr int32_t kContextMenuId = 1034;
+constexpr int32_t kCommandClear = 6;
+constexpr int32_t kCommandToTop = 1;
+constexpr int32_t kCommandUp = 2;
+constexpr int32_t kCommandDown = 3;
+constexpr int32_t kCommandToBottom = 4;
+constexpr int32_t kTextureListId = 1703;
+constexpr int32_t kForegroundListId = 1704;
+constexpr const char* kNoImageText = "No image";
+constexpr const char* kMissingImageText = "Missing";
+
+const char* const kLockSections[kLockGroupCount] = {"MODEL", "MATERIAL", "TEXTURE", "FOREGROUND", "LIGHT"};
+
+struct FileKey {
+    const char* pathKey;
+    const char* typeKey;
+    int32_t MainDlgUiState::*type;
+};
+
+// The FILE section, in the order it is written; FilePath gives each path.
+const FileKey kFileKeys[] = {
+    {"PATHUSER", "EXTUSER", &MainDlgUiState::extUser},
+    {"PATHUSERTEXTURE", "EXTUSERTEXTURE", &MainDlgUiState::extUserTexture},
+    {"PATHUSERFOREGROUND", "EXTUSERFOREGROUND", &MainDlgUiState::extUserForeground},
+};
+
+char* FilePath(MainDlgUiState& ui, int index) {
+    switch (index) {
+    case 0: return ui.pathUser;
+    case 1: return ui.pathUserTexture;
+    default: return ui.pathUserForeground;
+    }
+}
+
+bool IsSettingsEntry(const ShadeParamEntry& entry) { return entry.part == ShadeParamPart::Settings; }
+
+}  // namespace
+
+MainDlgModel::MainDlgModel(ShadeParams& params, MainDlgFolders folders, MainDlgView& view,
+                           StyleParamIO& style, MotionProcessState& motionState)
+    : params_(params), folders_(std::move(folders)), view_(view), style_(style), motion_(motionState) {
+    styleList_.Setup(folders_.settingsFile, folders_.styleFolder, "mv", "STYLE", 0, kStyleCapacity, "",
+                     kMissingImageText);
+    textureList_.Initialize(folders_.settingsFile, folders_.textureFolder, "TEXTURE",
+                            params_.TextureFilename, 1, kImageCapacity, kNoImageText, kMissingImageText);
+    foregroundList_.Initialize(folders_.settingsFile, folders_.foregroundFolder, "FOREGROUND",
+                               params_.ForegroundFilename, 1, kImageCapacity, kNoImageText,
+                               kMissingImageText);
+    styleList_.SetControlId(kStyleListId);
+    textureList_.SetControlId(kTextureListId);
+    foregroundList_.SetControlId(kForegroundListId);
+    for (PsControlCombo* list : {static_cast<PsControlCombo*>(&styleList_),
+                                 static_cast<PsControlCombo*>(&textureList_),
+                                 static_cast<PsControlCombo*>(&foregroundList_)}) {
+        list->SetupMenu(kContextMenuId, kCommandClear, kCommandToTop, kCommandUp, kCommandDown,
+                        kCommandToBottom);
+        list->SetSystemFolder(folders_.systemFolder);
+        list->SetListener(this);
+    }
+}
+
+void MainDlgModel::OnDialogStart() {
+    LoadUIParam();
+    style_.LoadParam(folders_.settingsFile.c_str());
+}
+
+bool MainDlgModel::OnDialogEnd() {
+    style_.SaveParam(folders_.settingsFile.c_str());
+    return SaveUIParam();
+}
+
+bool MainDlgModel::WriteSettingKeys() {
+    Profile profile(folders_.settingsFile);
+    bool written = true;
+    for (const ShadeParamEntry& entry : ShadeParamTable()) {
+        if (!IsSettingsEntry(entry)) continue;
+        const std::string section(entry.section);
+        const std::string key(entry.key);
+        written = (entry.kind == ShadeParamKind::Text
+                       ? profile.Set(section.c_str(), key.c_str(), ShadeParamText(params_, entry))
+                       : profile.Set(section.c_str(), key.c_str(), static_cast<long>(ShadeParamInt(params_, entry)))) &&
+                  written;
+    }
+    return written;
+}
+
+bool MainDlgModel::SaveUIParam() {
+    const char* path = folders_.settingsFile.c_str();
+    Profile profile(folders_.settingsFile);
+    bool written = WriteSettingKeys();
+    if (params_.SaveLockStatus == 1) {
+        for (int i = 0; i < kLockGroupCount; ++i)
+            written = profile.Set(kLockSections[i], "Lock", locks_.IsLocked(i) ? 1 : 0) && written;
+    }
+    written = styleList_.Save(path) && written;
+    written = textureList_.Save(path) && written;
+    written = foregroundList_.Save(path) && written;
+    written = profile.Set("MATERIAL", "ColorMode", static_cast<int>(ui_.colorMode)) && written;
+    written = profile.Set("LIGHT", "Channel", static_cast<int>(ui_.channel)) && written;
+    for (int i = 0; i < 3; ++i) {
+        written = profile.Set("FILE", kFileKeys[i].pathKey, FilePath(ui_, i)) && written;
+        written = profile.Set("FILE", kFileKeys[i].typeKey, static_cast<int>(ui_.*kFileKeys[i].type)) && written;
+    }
+    written = profile.Set("WINDOW", "Page", static_cast<int>(ui_.page)) && written;
+    written = profile.Set("WINDOW", "PosX", static_cast<int>(ui_.posX)) && written;
+    written = profile.Set("WINDOW", "PosY", static_cast<int>(ui_.posY)) && written;
+    if (!written) view_.ReportWriteFailure(folders_.settingsFile);
+    return written;
+}
+
+void MainDlgModel::ReadSettingKeys() {
+    const Profile profile(folders_.settingsFile);
+    for (const ShadeParamEntry& entry : ShadeParamTable()) {
+        if (!IsSettingsEntry(entry)) continue;
+        const std::string section(entry.section);
+        const std::string key(entry.key);
+        if (entry.kind == ShadeParamKind::Int) {
+            ShadeParamInt(params_, entry) = profile.Get(section.c_str(), key.c_str(), entry.defaultValue);
+            continue;
+        }
+        // PathDefault: the pictures folder unless the file names another.
+        char value[kShadeParamsTextReadSize] = "";
+        std::string fallback(entry.defaultText);
+        if (key == "PathDefault" && folders_.picturesFolder.size() < kShadeParamsTextReadSize)
+            fallback = folders_.picturesFolder;
+        profile.Get(section.c_str(), key.c_str(), fallback.c_str(), value, kShadeParamsTextReadSize);
+        SetPathField(ShadeParamText(params_, entry), value);
+    }
+}
+
+void MainDlgModel::ReadFileKeys() {
+    const Profile profile(folders_.settingsFile);
+    for (int i = 0; i < 3; ++i) {
+        char* path = FilePath(ui_, i);
+        profile.Get("FILE", kFileKeys[i].pathKey, params_.PathDefault, path, 256);
+        ui_.*kFileKeys[i].type = profile.Get("FILE", kFileKeys[i].typeKey, kDefaultFileType);
+    }
+}
+
+void MainDlgModel::LoadUIParam() {
+    const char* path = folders_.settingsFile.c_str();
+    const Profile profile(folders_.settingsFile);
+    ReadSettingKeys();
+    if (params_.SaveLockStatus == 1) {
+        for (int i = 0; i < kLockGroupCount; ++i) locks_.SetLocked(i, profile.Get(kLockSections[i], "Lock", 0) == 1);
+    }
+    styleList_.Load(path, false);
+    textureList_.Load(path, false);
+    foregroundList_.Load(path, false);
+    ui_.styleName = styleList_.GetFileName(styleList_.GetCurrent());
+    ui_.colorMode = profile.Get("MATERIAL", "ColorMode", kColorModeHsv);
+    ui_.channel = profile.Get("LIGHT", "Channel", kLightChannelMain);
+    ReadFileKeys();
+    ui_.page = profile.Get("WINDOW", "Page", 0);
+    ui_.posX = profile.Get("WINDOW", "PosX", -1);
+    ui_.posY = profile.Get("WINDOW", "PosY", -1);
+    view_.ShowPage(ui_.page);
+    if (ui_.posX > 0 && ui_.posY > 0) view_.MoveWindowTo(ui_.posX, ui_.posY);
+    view_.EnableControls();
+}
+
+void MainDlgModel::Store(bool keepStyle) {
+    SetPathField(params_.StylePath, styleList_.GetPathReal(styleList_.GetCurrent()));
+    history_.Store(params_);
+    view_.EnableUndoRedo(history_.CanUndo(), false);
+    if (!keepStyle) styleList_.SetCurSel(-1);
+}
+
+void MainDlgModel::Undo(bool back) {
+    const bool storesFirst = back && history_.GetPosition() > 0 && history_.GetPosition() == history_.GetTop();
+    if (storesFirst) {
+        // The current record goes into the history first, as Store(0) keeps it.
+        SetPathField(params_.StylePath, styleList_.GetPathReal(styleList_.GetCurrent()));
+        styleList_.SetCurSel(-1);
+    }
+    if (history_.Undo(back, params_)) AfterRestore();
+    view_.EnableUndoRedo(history_.CanUndo(), history_.CanRedo());
+    view_.RequestPreview();
+}
+
+void MainDlgModel::AfterRestore() {
+    if (params_.StylePath[0] != '\0') {
+        const std::string path(params_.StylePath);
+        styleList_.AddImage(path.c_str());
+    } else {
+        styleList_.SetCurSel(-1);
+    }
+    view_.RefreshPanes();
+}
+
+void MainDlgModel::StartMotion(int64_t now, uint32_t seconds) {
+    motion_.Start(params_.MotionDevide, now, seconds);
+    view_.SetMotionButton(true);
+    Store(false);
+}
+
+void MainDlgModel::StopMotion(bool revert) {
+    if (!motion_.IsRunning()) return;
+    motion_.Stop();
+    view_.SetMotionButton(false);
+    if (revert) Undo(true);
+}
+
+void MainDlgModel::OnTimer(int64_t now, int32_t appStatus) {
+    if (!motion_.IsDue(now)) return;
+    if (appStatus != 1) {
+        StopMotion(false);
+        return;
+    }
+    RandomParam();
+    motion_.Reschedule(now);
+}
+
+void MainDlgModel::RandomParam() {
+    motion_.RandomParam(params_, locks_, &textureList_, &foregroundList_);
+    if (params_.MotionUiDisp == 1) {
+        if (ui_.colorMode == kColorModeHsv) ShadeParamsDeriveColorHsv(params_);
+        view_.RefreshPanes();
+    }
+    view_.RequestPreview();
+}
+
+void MainDlgModel::Capture() {
+    if (!motion_.IsRunning()) return;
+    StopMotion(false);
+    params_ = motion_.GetCapture();
+    view_.RefreshPanes();
+    view_.RequestPreview();
+}
+
+void MainDlgModel::LoadSelectedStyle() {
+    const std::string path = styleList_.GetPathReal(styleList_.GetCurrent());
+    if (path.empty()) return;
+    const std::string load = GetFileAttributes(path.c_str()) == 0 ? path : FSJoin(folders_.systemFolder, path);
+    if (style_.LoadParam(load.c_str())) ui_.styleName = std::string(FSNamePart(path));
+}
+
+void MainDlgModel::OnComboChanged(PsControlCombo& combo) {
+    StopMotion(true);
+    if (&combo == &styleList_) LoadSelectedStyle();
+    view_.RefreshPanes();
+    view_.RequestPreview();
+}
+
+void MainDlgModel::OnComboChangeBegins(PsControlCombo&) {
+    Store(false);
+}

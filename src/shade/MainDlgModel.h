@@ -1,0 +1,135 @@
+#pragma once
+// The main dialog's state and operations without a window: the settings
+// file's user keys (SaveUIParam / LoadUIParam), the order at dialog start and
+// end, the undo history, the group locks, motion and capture, and the three
+// library lists.  The Qt dialog owns one and implements MainDlgView; the
+// style file keys are read and written through StyleParamIO.
+#include <cstdint>
+#include <string>
+
+#include "Locks.h"
+#include "Motion.h"
+#include "PsControlCombo.h"
+#include "PsImageCombo.h"
+#include "ShadeParams.h"
+#include "UndoHistory.h"
+
+// What the model asks of the dialog.  Everything but the question has a
+// do-nothing default so that a view implements only what it shows.
+class MainDlgView : public LockQuestion {
+public:
+    virtual void RefreshPanes() {}
+    virtual void RequestPreview() {}
+    virtual void EnableUndoRedo(bool /*undo*/, bool /*redo*/) {}
+    virtual void ShowPage(int32_t /*page*/) {}
+    virtual void MoveWindowTo(int32_t /*x*/, int32_t /*y*/) {}
+    virtual void EnableControls() {}
+    virtual void SetMotionButton(bool /*running*/) {}
+    // The settings file (or a list file) could not be written.
+    virtual void ReportWriteFailure(const std::string& /*path*/) {}
+};
+
+// The style half of the settings file: the parameter keys of a style file.
+class StyleParamIO {
+public:
+    virtual ~StyleParamIO() = default;
+    virtual int SaveParam(const char* path) = 0;
+    virtual int LoadParam(const char* path) = 0;
+};
+
+// Colour control modes and the FILE keys' default file type.
+inline constexpr int32_t kColorModeRgb = 0;
+inline constexpr int32_t kColorModeHsv = 1;
+inline constexpr int32_t kDefaultFileType = 1;
+
+// Control ids the lists notify with.
+inline constexpr int32_t kStyleListId = 1702;
+
+// The folders the model works with.
+struct MainDlgFolders {
+    std::string systemFolder;
+    std::string settingsFile;
+    std::string styleFolder;
+    std::string textureFolder;
+    std::string foregroundFolder;
+    std::string picturesFolder;
+};
+
+// The user's state beside the parameter record that the settings file keeps.
+struct MainDlgUiState {
+    int32_t colorMode = kColorModeHsv;
+    int32_t channel = kLightChannelMain;
+    char pathUser[256] = "";
+    int32_t extUser = kDefaultFileType;
+    char pathUserTexture[256] = "";
+    int32_t extUserTexture = kDefaultFileType;
+    char pathUserForeground[256] = "";
+    int32_t extUserForeground = kDefaultFileType;
+    int32_t page = 0;
+    int32_t posX = -1;
+    int32_t posY = -1;
+    std::string styleName;
+};
+
+class MainDlgModel : private PsComboListener {
+public:
+    MainDlgModel(ShadeParams& params, MainDlgFolders folders, MainDlgView& view, StyleParamIO& style,
+                 MotionProcessState& motionState = ProcessMotionState());
+
+    // Dialog start: LoadUIParam, then the parameter keys of the settings file.
+    void OnDialogStart();
+    // Dialog end (OK or Cancel): the parameter keys, then SaveUIParam.  False
+    // when the settings file could not be written (the view was told).
+    bool OnDialogEnd();
+
+    // Writes the user keys and the lists into the settings file; false (and
+    // reported) when the file could not be written.
+    bool SaveUIParam();
+    void LoadUIParam();
+
+    void Store(bool keepStyle);
+    void Undo(bool back);
+    int CheckLock(uint32_t mask) { return locks_.CheckLock(mask, view_); }
+
+    // Motion at tick `now`, seeded with `seconds`.
+    void StartMotion(int64_t now, uint32_t seconds);
+    void StopMotion(bool revert);
+    // The timer: runs a motion step when due.  appStatus is the application
+    // object's status; anything but 1 stops motion.
+    void OnTimer(int64_t now, int32_t appStatus);
+    void RandomParam();
+    // Stops motion and keeps the look of the previous step.
+    void Capture();
+    bool IsMotionRunning() const { return motion_.IsRunning(); }
+
+    ShadeParams& Params() { return params_; }
+    LockFlags& Locks() { return locks_; }
+    const UndoHistory& History() const { return history_; }
+    const Motion& GetMotion() const { return motion_; }
+    MainDlgUiState& Ui() { return ui_; }
+    PsControlCombo& StyleList() { return styleList_; }
+    PsImageCombo& TextureList() { return textureList_; }
+    PsImageCombo& ForegroundList() { return foregroundList_; }
+    const MainDlgFolders& Folders() const { return folders_; }
+
+private:
+    void OnComboChanged(PsControlCombo& combo) override;
+    void OnComboChangeBegins(PsControlCombo& combo) override;
+    void LoadSelectedStyle();
+    void AfterRestore();
+    void ReadSettingKeys();
+    bool WriteSettingKeys();
+    void ReadFileKeys();
+
+    ShadeParams& params_;
+    MainDlgFolders folders_;
+    MainDlgView& view_;
+    StyleParamIO& style_;
+    LockFlags locks_;
+    UndoHistory history_;
+    Motion motion_;
+    MainDlgUiState ui_;
+    PsControlCombo styleList_;
+    PsImageCombo textureList_;
+    PsImageCombo foregroundList_;
+};

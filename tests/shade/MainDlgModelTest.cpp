@@ -1,0 +1,231 @@
+#include "MainDlgModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "AppFolder.h"
+#include "PrivateProfile.h"
+#include "TempDir.h"
+
+using namespace morvanel_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RecordingView : MainDlgView {
+    bool answer = false;
+    int questions = 0;
+    int previews = 0;
+    int32_t page = -1;
+    int32_t movedX = 0, movedY = 0;
+    std::vector<std::string> writeFailures;
+    bool AskYesNo(int) override {
+        ++questions;
+        return answer;
+    }
+    void RequestPreview() override { ++previews; }
+    void ShowPage(int32_t p) override { page = p; }
+    void MoveWindowTo(int32_t x, int32_t y) override {
+        movedX = x;
+        movedY = y;
+    }
+    void ReportWriteFailure(const std::string& path) override { writeFailures.push_back(path); }
+};
+
+// Records each call and the light lock at the moment of the call.
+struct RecordingStyleIO : StyleParamIO {
+    LockFlags* locks = nullptr;
+    std::vector<std::string> calls;
+    std::vector<bool> lightLockedAtLoad;
+    int SaveParam(const char* path) override {
+        calls.push_back(std::string("save ") + path);
+        return 1;
+    }
+    int LoadParam(const char* path) override {
+        calls.push_back(std::string("load ") + path);
+        lightLockedAtLoad.push_back(locks && locks->IsLocked(kLockLight));
+        return 1;
+    }
+};
+
+struct ModelFixture : ::testing::Test {
+    TempDir dir;
+    MainDlgFolders folders{dir.path().string(),          dir.file("Brenix.mv"),
+                           dir.file("Style"),            dir.file("Texture"),
+                           dir.file("Foreground"),       dir.file("Pictures")};
+    ShadeParams params{};
+    RecordingView view;
+    RecordingStyleIO style;
+    MotionProcessState motionState;
+
+    void SetUp() override {
+        for (const char* sub : {"Style", "Texture", "Foreground", "Pictures"}) fs::create_directories(dir.path() / sub);
+        std::ofstream(folders.styleFolder + "/warm.mv") << "[SYSTEM]\r\n";
+        std::ofstream(folders.styleFolder + "/cool.mv") << "[SYSTEM]\r\n";
+        ShadeParamsSetDefaults(params, folders.picturesFolder);
+    }
+    std::unique_ptr<MainDlgModel> MakeModel() {
+        auto model = std::make_unique<MainDlgModel>(params, folders, view, style, motionState);
+        style.locks = &model->Locks();
+        return model;
+    }
+    int Int(const char* section, const char* key) const {
+        return GetPrivateProfileInt(section, key, -99, folders.settingsFile.c_str());
+    }
+};
+
+}  // namespace
+
+TEST_F(ModelFixture, MissingSettingsFileGivesTheDefaults) {
+    auto model = MakeModel();
+    params.MotionDevide = 9;
+    model->OnDialogStart();
+    EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + folders.settingsFile}));
+    EXPECT_EQ(params.MotionDevide, 3);
+    EXPECT_EQ(params.SizeFixedStandard, 1000);
+    EXPECT_STREQ(params.PathDefault, folders.picturesFolder.c_str());
+    EXPECT_EQ(model->Ui().colorMode, kColorModeHsv);
+    EXPECT_EQ(model->Ui().channel, kLightChannelMain);
+    EXPECT_STREQ(model->Ui().pathUserTexture, folders.picturesFolder.c_str());
+    EXPECT_EQ(model->Ui().extUser, 1);
+    EXPECT_EQ(model->Ui().posX, -1);
+    EXPECT_EQ(view.page, 0);
+    EXPECT_EQ(view.movedX, 0);  // not moved
+    EXPECT_EQ(model->StyleList().GetCount(), 2);  // filled from the Style folder
+    EXPECT_EQ(model->StyleList().GetCurrent(), -1);
+    EXPECT_EQ(model->TextureList().GetCount(), 1);  // only the placeholder
+}
+
+TEST_F(ModelFixture, SettingsWrittenByOneRunAreReadByTheNext) {
+    {
+        auto model = MakeModel();
+        model->OnDialogStart();
+        params.SaveLockStatus = 1;
+        params.MotionDevide = 5;
+        params.CopyImageFile = 1;
+        SetPathField(params.PathDefault, "/photos");
+        model->Locks().SetLocked(kLockLight, true);
+        model->Ui().colorMode = kColorModeRgb;
+        model->Ui().channel = kLightChannelSub;
+        SetPathField(model->Ui().pathUser, "/styles/here");
+        model->Ui().extUserForeground = 3;
+        model->Ui().page = 4;
+        model->Ui().posX = 120;
+        model->Ui().posY = 80;
+        model->StyleList().SetCurSel(1);
+        style.calls.clear();
+        EXPECT_TRUE(model->OnDialogEnd());
+        EXPECT_EQ(style.calls, (std::vector<std::string>{"save " + folders.settingsFile}));
+    }
+    EXPECT_EQ(Int("LIGHT", "Lock"), 1);
+    EXPECT_EQ(Int("MODEL", "Lock"), 0);
+    EXPECT_EQ(Int("STYLE", "IndexItem"), 1);
+
+    ShadeParamsSetDefaults(params, folders.picturesFolder);
+    style.lightLockedAtLoad.clear();
+    auto next = MakeModel();
+    next->OnDialogStart();
+    EXPECT_EQ(params.SaveLockStatus, 1);
+    EXPECT_EQ(params.MotionDevide, 5);
+    EXPECT_STREQ(params.PathDefault, "/photos");
+    EXPECT_TRUE(next->Locks().IsLocked(kLockLight));
+    // The lock is back before the parameter keys are read.
+    EXPECT_EQ(style.lightLockedAtLoad, (std::vector<bool>{true}));
+    EXPECT_EQ(next->Ui().colorMode, kColorModeRgb);
+    EXPECT_EQ(next->Ui().channel, kLightChannelSub);
+    EXPECT_STREQ(next->Ui().pathUser, "/styles/here");
+    EXPECT_STREQ(next->Ui().pathUserTexture, folders.picturesFolder.c_str());  // PathDefault of its day
+    EXPECT_EQ(next->Ui().extUserForeground, 3);
+    EXPECT_EQ(view.page, 4);
+    EXPECT_EQ(view.movedX, 120);
+    EXPECT_EQ(view.movedY, 80);
+    EXPECT_EQ(next->Ui().styleName, "warm.mv");  // entry 1 in name order: cool, warm
+}
+
+TEST_F(ModelFixture, WithoutSaveLockStatusNoLockKeyIsWrittenOrRead) {
+    WritePrivateProfileString("MODEL", "Lock", "1", folders.settingsFile.c_str());
+    WritePrivateProfileString("WINDOW", "PosX", "0", folders.settingsFile.c_str());
+    WritePrivateProfileString("WINDOW", "PosY", "50", folders.settingsFile.c_str());
+    auto model = MakeModel();
+    model->OnDialogStart();
+    EXPECT_FALSE(model->Locks().IsLocked(kLockModel));
+    EXPECT_EQ(view.movedY, 0);  // PosX 0 leaves the window where it is
+    model->Locks().SetLocked(kLockTexture, true);
+    EXPECT_TRUE(model->SaveUIParam());
+    EXPECT_EQ(Int("TEXTURE", "Lock"), -99);
+}
+
+TEST_F(ModelFixture, ASettingsFileThatCannotBeWrittenIsReported) {
+    folders.settingsFile = dir.file("missing-folder/Brenix.mv");
+    auto model = MakeModel();
+    EXPECT_FALSE(model->SaveUIParam());
+    EXPECT_EQ(view.writeFailures, (std::vector<std::string>{folders.settingsFile}));
+}
+
+TEST_F(ModelFixture, UndoRestoresTheStyleThatWasSelected) {
+    auto model = MakeModel();
+    model->OnDialogStart();
+    model->StyleList().SetCurSel(0);  // cool.mv, as if just loaded
+    model->Store(true);                // the delete button keeps the selection
+    EXPECT_EQ(model->StyleList().GetCurrent(), 0);
+    model->Store(false);  // before an edit: the style is no longer shown
+    EXPECT_EQ(model->StyleList().GetCurrent(), -1);
+    EXPECT_STREQ(model->History().Slot(1).StylePath, (folders.styleFolder + "/cool.mv").c_str());
+    params.Length = 7;
+    model->Store(false);  // before the next edit
+    EXPECT_STREQ(model->History().Slot(2).StylePath, "");
+    params.Length = 8;
+    style.calls.clear();
+    model->Undo(true);
+    EXPECT_EQ(params.Length, 7);
+    EXPECT_TRUE(style.calls.empty());
+    model->Undo(true);
+    EXPECT_EQ(params.Length, 100);
+    EXPECT_EQ(model->StyleList().GetCurrent(), 0);
+    EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + folders.styleFolder + "/cool.mv"}));
+    for (int i = 0; i < 3; ++i) model->Undo(false);
+    EXPECT_EQ(params.Length, 8);
+    EXPECT_FALSE(model->History().CanRedo());
+}
+
+TEST_F(ModelFixture, MotionStepsStopRevertAndCapture) {
+    auto model = MakeModel();
+    model->OnDialogStart();
+    const ShadeParams before = params;
+    model->StartMotion(100, 42);
+    EXPECT_TRUE(model->IsMotionRunning());
+    EXPECT_EQ(model->History().GetPosition(), 1);
+    model->OnTimer(105, 1);  // not due yet
+    EXPECT_EQ(model->GetMotion().GetStep(), -1);
+    model->OnTimer(106, 1);
+    model->OnTimer(112, 1);
+    EXPECT_EQ(model->GetMotion().GetStep(), 1);
+    const ShadeParams previous = model->GetMotion().GetCapture();
+    model->Capture();
+    EXPECT_FALSE(model->IsMotionRunning());
+    EXPECT_EQ(params.LightAngleH[kLightChannelSub], previous.LightAngleH[kLightChannelSub]);
+    EXPECT_EQ(params.LightAngleH[kLightChannelSub], (before.LightAngleH[kLightChannelSub] + 10) % 360);
+
+    model->StartMotion(0, 43);
+    model->OnTimer(6, 1);
+    model->StopMotion(true);  // back to the record stored at the start
+    EXPECT_EQ(params.LightAngleH[kLightChannelSub], previous.LightAngleH[kLightChannelSub]);
+
+    model->StartMotion(0, 44);
+    model->OnTimer(6, 0);  // an error since set-up stops motion
+    EXPECT_FALSE(model->IsMotionRunning());
+}
+
+TEST_F(ModelFixture, ImageListCommandsStoreAnUndoStepFirst) {
+    auto model = MakeModel();
+    model->OnDialogStart();
+    const int32_t before = model->History().GetPosition();
+    model->TextureList().OnCommand(6);  // clear
+    EXPECT_EQ(model->History().GetPosition(), before + 1);
+    EXPECT_GT(view.previews, 0);
+}
