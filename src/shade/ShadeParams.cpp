@@ -1,10 +1,19 @@
 #include "ShadeParams.h"
 
+#include "HclColor.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 
 namespace {
+
+// Scales of the HSV view: the colour model's hue runs 0..251, saturation and
+// value 0..255; the controls show 0..359 degrees and 0..100 percent.
+constexpr int32_t kModelHueMax = 251;
+constexpr int32_t kControlHueMax = 359;
+constexpr int32_t kModelLevelMax = 255;
+constexpr int32_t kControlPercentMax = 100;
 
 template <typename Byte, typename Params>
 Byte* FieldAt(Params& params, const ShadeParamEntry& entry) {
@@ -65,4 +74,15 @@ void ShadeParamsSetDefaults(ShadeParams& params, std::string_view picturesFolder
         }
     }
     if (picturesFolder.size() < kShadeParamsPathSize) CopyText(picturesFolder, params.PathDefault);
+}
+
+void ShadeParamsDeriveColorHsv(ShadeParams& params) {
+    HCLCOLOR color;
+    color.R = params.ColorR;
+    color.G = params.ColorG;
+    color.B = params.ColorB;
+    RgbToHsv(&color);
+    params.ColorH = color.H * kControlHueMax / kModelHueMax;
+    params.ColorS = color.C * kControlPercentMax / kModelLevelMax;
+    params.ColorV = color.L * kControlPercentMax / kModelLevelMax;
 }

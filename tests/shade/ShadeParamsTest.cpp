@@ -173,3 +173,29 @@ TEST(ShadeParamsDefaults, PicturesFolderThatDoesNotFitIsNotCut) {
     EXPECT_EQ(std::string(Defaults(longest).PathDefault), longest);
     EXPECT_STREQ(Defaults(longest + "b").PathDefault, "");
 }
+
+TEST(ShadeParamsColor, HsvViewFollowsTheRgbColour) {
+    struct Case {
+        int32_t r, g, b;
+        int32_t h, s, v;
+    };
+    const Case cases[] = {
+        {255, 0, 0, 0, 100, 100},
+        {0, 0, 255, 240, 100, 100},       // hue 168 of 252
+        {200, 100, 50, 20, 74, 78},       // hue 14, saturation 191, value 200
+        {128, 128, 128, 331, 0, 50},      // grey: hue (128 >> 1) + 168 = 232
+        {0, 0, 0, 240, 0, 0},             // black: hue 168
+        {255, 255, 255, 61, 0, 100},      // white: hue 127 + 168 - 252 = 43
+    };
+    for (const Case& c : cases) {
+        ShadeParams params = Defaults();
+        params.ColorR = c.r;
+        params.ColorG = c.g;
+        params.ColorB = c.b;
+        ShadeParamsDeriveColorHsv(params);
+        EXPECT_EQ(params.ColorH, c.h) << c.r << "," << c.g << "," << c.b;
+        EXPECT_EQ(params.ColorS, c.s) << c.r << "," << c.g << "," << c.b;
+        EXPECT_EQ(params.ColorV, c.v) << c.r << "," << c.g << "," << c.b;
+        EXPECT_EQ(params.ColorR, c.r);  // the RGB colour itself stays
+    }
+}
