@@ -148,6 +148,12 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
 
 int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {
     if (shadowRect.IsRectEmpty() || b.colorWeight >= 256) return 1;
+    // The copy is refreshed by Shading; a stage run on its own (or after a
+    // render of another image) may find it missing or of another size, and
+    // the loop below addresses it with mask coordinates.
+    if (!imageCopy.IsValid() || imageCopy.GetBitsPerPixel() != 24 ||
+        imageCopy.GetWidth() != b.mask->GetWidth() || imageCopy.GetHeight() != b.mask->GetHeight())
+        return 1;
     const int32_t m = shadowMargin;
     SetupProgress(start, end, shadowRect.Height());
     ByteMap shadow(shadowMap);

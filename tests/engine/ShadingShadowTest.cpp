@@ -37,12 +37,18 @@ TEST(MakeShadow, EqualPowersShareHalfWhateverIsEnabled) {
     }
 }
 
-TEST(MakeShadow, OffsetFollowsTheLightAndComposites) {
-    TestScene s;
+// Light 1 alone, straight from the right at 45 degrees: the hard shadow
+// lies 9 pixels to the left of the square, on (31..60, 25..54).
+void OffsetScene(TestScene& s) {
     ShadowScene(s);
     s.block.pLem = 0;
     s.block.lightAngleH[1] = 0;
     s.block.lightAngleV[1] = 45;
+}
+
+TEST(MakeShadow, OffsetFollowsTheLightAndComposites) {
+    TestScene s;
+    OffsetScene(s);
     ShadingBase engine;
     engine.Shading(&s.block, 0, 100);
     // d = 100 * 50 / 500 = 10; dx = truncate(-cos 0 * 10 * tan(0.785)) = -9.
@@ -80,6 +86,41 @@ TEST(MakeShadow, NothingDrawnWithoutShare) {
     off.block.shadowWeight = 0;
     ShadingBase engine3;
     EXPECT_EQ(engine3.MakeShadow(&off.block, 0, 100), 0);
+}
+
+TEST(MakeShadow, DarkensTheImageCopyOnlyWhenItFitsTheMask) {
+    // Inside a render the copy is refreshed first and darkened by the
+    // density: 255 * 128 * 128 / 65536 = 63 with a half-opaque material.
+    TestScene s;
+    OffsetScene(s);
+    s.block.colorWeight = 128;
+    ShadingBase engine;
+    ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
+    const uint8_t* copied = engine.ImageCopy().CommitLine(40, 35);
+    EXPECT_EQ(copied[0], 120 - 63);
+    EXPECT_EQ(copied[1], 80 - 63);
+    EXPECT_EQ(copied[2], 0);
+
+    // Run on its own, the stage finds no copy: it draws the shadow and
+    // leaves the missing copy alone.
+    TestScene alone;
+    OffsetScene(alone);
+    alone.block.colorWeight = 128;
+    ShadingBase fresh;
+    EXPECT_EQ(fresh.MakeShadow(&alone.block, 0, 100), 1);
+    EXPECT_EQ(ShadowAt(fresh, 35, 40), 63);
+    EXPECT_FALSE(fresh.ImageCopy().IsValid());
+
+    // A copy left by a render of a smaller image is not written either.
+    TestScene small;
+    MakeScene(small, 20, 20, Disc(10, 10, 5));
+    small.block.colorWeight = 128;
+    ShadingBase reused;
+    ASSERT_EQ(reused.Shading(&small.block, 0, 100), 1);
+    EXPECT_EQ(reused.MakeShadow(&alone.block, 0, 100), 1);
+    EXPECT_EQ(reused.ImageCopy().GetWidth(), 20);
+    const uint8_t* untouched = reused.ImageCopy().CommitLine(15, 15);
+    EXPECT_EQ(untouched[0], 120);
 }
 
 TEST(MakeShadow, BlurMakesAHaloUnderAVerticalLight) {
