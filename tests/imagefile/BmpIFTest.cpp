@@ -41,12 +41,12 @@ protected:
 };
 
 TEST_F(BmpTest, EightBitWithoutColourCountReadsFullPaletteThenRows) {
-    BmpSpec spec{.width = 3, .height = 2, .bits = 8, .palette = DistinctPalette(256),
+    BmpLayout layout{.width = 3, .height = 2, .bits = 8, .palette = DistinctPalette(256),
                  .rows = {0, 1, 2, 0xEE, 253, 254, 255, 0xEE}};
-    const std::string path = Store("full.bmp", MakeBmp(spec));
+    const std::string path = Store("full.bmp", MakeBmp(layout));
     ASSERT_EQ(ImageFile(&dib).Load(path.c_str(), 0), 1);
     ASSERT_EQ(dib.GetBitsPerPixel(), 8);
-    EXPECT_EQ(PaletteOf(&dib), spec.palette);
+    EXPECT_EQ(PaletteOf(&dib), layout.palette);
     EXPECT_EQ(RowOf(&dib, 0), Bytes({0, 1, 2, 0xEE}));
     EXPECT_EQ(RowOf(&dib, 1), Bytes({253, 254, 255, 0xEE}));
 
@@ -56,12 +56,12 @@ TEST_F(BmpTest, EightBitWithoutColourCountReadsFullPaletteThenRows) {
 }
 
 TEST_F(BmpTest, ColourCountSixteenReadsSixteenEntriesAndRowsDirectlyBehind) {
-    BmpSpec spec{.width = 2, .height = 1, .bits = 8, .coloursUsed = 16, .palette = DistinctPalette(16),
+    BmpLayout layout{.width = 2, .height = 1, .bits = 8, .coloursUsed = 16, .palette = DistinctPalette(16),
                  .rows = {15, 3, 0, 0}};
-    const std::string path = Store("sixteen.bmp", MakeBmp(spec));
+    const std::string path = Store("sixteen.bmp", MakeBmp(layout));
     ASSERT_EQ(ImageFile(&dib).Load(path.c_str(), 0), 1);
     const Bytes palette = PaletteOf(&dib);
-    EXPECT_TRUE(std::equal(spec.palette.begin(), spec.palette.end(), palette.begin()));
+    EXPECT_TRUE(std::equal(layout.palette.begin(), layout.palette.end(), palette.begin()));
     // Entries the file does not give keep the grey ramp of a new bitmap.
     EXPECT_EQ(Bytes(palette.begin() + 200 * 4, palette.begin() + 201 * 4), Bytes({200, 200, 200, 0}));
     EXPECT_EQ(RowOf(&dib, 0), Bytes({15, 3, 0, 0}));
@@ -85,23 +85,23 @@ TEST_F(BmpTest, OddWidthRowsArePaddedBottomRowFirstInBlueGreenRedOrder) {
 
 TEST_F(BmpTest, LowDepthsUseTheirDefaultPaletteSizes) {
     // 1 bit, width 10: two palette entries, pixels from the most significant bit.
-    BmpSpec mono{.width = 10, .height = 1, .bits = 1, .palette = {0, 0, 0, 0, 10, 20, 30, 0},
+    BmpLayout mono{.width = 10, .height = 1, .bits = 1, .palette = {0, 0, 0, 0, 10, 20, 30, 0},
                  .rows = {0b10100000, 0b01000000, 0, 0}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("mono.bmp", MakeBmp(mono)).c_str(), 1), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{30, 20, 10}));
     EXPECT_EQ(PixelAt(&dib, 1, 0), (Rgb{0, 0, 0}));
     EXPECT_EQ(PixelAt(&dib, 9, 0), (Rgb{30, 20, 10}));
 
-    BmpSpec nibbles{.width = 2, .height = 1, .bits = 4, .palette = DistinctPalette(16), .rows = {0x5A, 0, 0, 0}};
+    BmpLayout nibbles{.width = 2, .height = 1, .bits = 4, .palette = DistinctPalette(16), .rows = {0x5A, 0, 0, 0}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("nibbles.bmp", MakeBmp(nibbles)).c_str(), 1), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{2, 250, 5}));
     EXPECT_EQ(PixelAt(&dib, 1, 0), (Rgb{5, 245, 10}));
 
     // 16 and 32 bits carry no palette: the rows follow the header.
-    BmpSpec high{.width = 1, .height = 1, .bits = 16, .rows = {0xFF, 0x7F, 0, 0}};
+    BmpLayout high{.width = 1, .height = 1, .bits = 16, .rows = {0xFF, 0x7F, 0, 0}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("high.bmp", MakeBmp(high)).c_str(), 1), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{255, 255, 255}));
-    BmpSpec full{.width = 1, .height = 1, .bits = 32, .rows = {1, 2, 3, 4}};
+    BmpLayout full{.width = 1, .height = 1, .bits = 32, .rows = {1, 2, 3, 4}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("full.bmp", MakeBmp(full)).c_str(), 1), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{3, 2, 1}));
 }
@@ -109,11 +109,11 @@ TEST_F(BmpTest, LowDepthsUseTheirDefaultPaletteSizes) {
 // Palette entries the bitmap has no room for are passed over: the rows
 // still follow them in the file.
 TEST_F(BmpTest, PaletteEntriesBeyondTheBitmapAreSkipped) {
-    BmpSpec hint{.width = 1, .height = 1, .coloursUsed = 2, .palette = DistinctPalette(2), .rows = {9, 8, 7, 0}};
+    BmpLayout hint{.width = 1, .height = 1, .coloursUsed = 2, .palette = DistinctPalette(2), .rows = {9, 8, 7, 0}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("hint.bmp", MakeBmp(hint)).c_str(), 0), 1);
     EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{7, 8, 9}));
 
-    BmpSpec extra{.width = 1, .height = 1, .bits = 8, .coloursUsed = 300, .palette = DistinctPalette(300),
+    BmpLayout extra{.width = 1, .height = 1, .bits = 8, .coloursUsed = 300, .palette = DistinctPalette(300),
                   .rows = {255, 0, 0, 0}};
     ASSERT_EQ(ImageFile(&dib).Load(Store("extra.bmp", MakeBmp(extra)).c_str(), 0), 1);
     EXPECT_EQ(PaletteOf(&dib), DistinctPalette(256));

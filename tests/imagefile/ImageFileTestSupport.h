@@ -37,7 +37,7 @@ inline uint32_t Get32(const Bytes& b, size_t at) {
 
 // The fields of a BMP file as written; the palette and rows are appended
 // verbatim, so a test can make the headers lie about them.
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;
     uint16_t bits = 24;
@@ -48,22 +48,22 @@ struct BmpSpec {
     Bytes rows{};
 };
 
-inline Bytes MakeBmp(const BmpSpec& spec) {
+inline Bytes MakeBmp(const BmpLayout& layout) {
     Bytes b(54, 0);
     b[0] = 'B';
     b[1] = 'M';
-    const uint32_t offset = 54 + static_cast<uint32_t>(spec.palette.size());
-    Put32(b, 2, offset + static_cast<uint32_t>(spec.rows.size()));
+    const uint32_t offset = 54 + static_cast<uint32_t>(layout.palette.size());
+    Put32(b, 2, offset + static_cast<uint32_t>(layout.rows.size()));
     Put32(b, 10, offset);
-    Put32(b, 14, spec.headerSize);
-    Put32(b, 18, static_cast<uint32_t>(spec.width));
-    Put32(b, 22, static_cast<uint32_t>(spec.height));
+    Put32(b, 14, layout.headerSize);
+    Put32(b, 18, static_cast<uint32_t>(layout.width));
+    Put32(b, 22, static_cast<uint32_t>(layout.height));
     Put16(b, 26, 1);
-    Put16(b, 28, spec.bits);
-    Put32(b, 30, spec.compression);
-    Put32(b, 46, spec.coloursUsed);
-    b.insert(b.end(), spec.palette.begin(), spec.palette.end());
-    b.insert(b.end(), spec.rows.begin(), spec.rows.end());
+    Put16(b, 28, layout.bits);
+    Put32(b, 30, layout.compression);
+    Put32(b, 46, layout.coloursUsed);
+    b.insert(b.end(), layout.palette.begin(), layout.palette.end());
+    b.insert(b.end(), layout.rows.begin(), layout.rows.end());
     return b;
 }
 
