@@ -1,0 +1,62 @@
+#include "HostAction.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "SafeFileWriter.h"
+
+namespace {
+
+int16_t PlayInfoFromJson(const nlohmann::json& json) {
+    if (!json.contains("playInfo")) return kPlayDialogDontDisplay;
+    const nlohmann::json& value = json["playInfo"];
+    if (!value.is_number_integer()) throw DescriptorError("\"playInfo\" must be 0, 1 or 2");
+    const auto playInfo = value.get<int64_t>();
+    if (playInfo < kPlayDialogDontDisplay || playInfo > kPlayDialogSilent)
+        throw DescriptorError("\"playInfo\" must be 0, 1 or 2");
+    return static_cast<int16_t>(playInfo);
+}
+
+}  // namespace
+
+bool HostAction_Load(const std::string& path, HostActionSt& action, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (!in || !(text << in.rdbuf())) {
+        error = "cannot read action file " + path;
+        return false;
+    }
+    const nlohmann::json json = nlohmann::json::parse(text.str(), nullptr, false);
+    if (json.is_discarded() || !json.is_object() || !json.contains("descriptor")) {
+        error = path + " is not an action file (a JSON object with a \"descriptor\" list)";
+        return false;
+    }
+    try {
+        HostActionSt loaded;
+        loaded.playInfo = PlayInfoFromJson(json);
+        loaded.descriptor = Descriptor_FromJson(json["descriptor"]);
+        action = std::move(loaded);
+        return true;
+    } catch (const DescriptorError& e) {
+        error = path + ": " + e.what();
+        return false;
+    }
+}
+
+bool HostAction_Save(const std::string& path, const HostActionSt& action, std::string& error) {
+    std::string text;
+    try {
+        const nlohmann::json json{{"playInfo", action.playInfo}, {"descriptor", Descriptor_ToJson(action.descriptor)}};
+        text = json.dump(2) + "\n";
+    } catch (const std::exception& e) {
+        error = "cannot store the action: " + std::string(e.what());
+        return false;
+    }
+    SafeFileWriter writer(path.c_str());
+    FILE* stream = writer.Stream();
+    if (stream == nullptr || std::fwrite(text.data(), 1, text.size(), stream) != text.size() || !writer.Commit()) {
+        error = "cannot write action file " + path;
+        return false;
+    }
+    return true;
+}
