@@ -127,6 +127,7 @@ struct WriteDescriptorProcs {
     HostErr (*closeWriteDescriptorProc)(PIWriteDescriptor writer, PIDescriptorHandle* newDescriptor);
     HostErr (*putIntegerProc)(PIWriteDescriptor writer, DescriptorKeyID key, int32_t value);
     // text: a handle holding the characters only (no length, no terminator).
+    // The writer copies the characters; the caller keeps and disposes the handle.
     HostErr (*putTextProc)(PIWriteDescriptor writer, DescriptorKeyID key, Handle text);
 };
 
