@@ -1,0 +1,56 @@
+#pragma once
+// Style files (.mv): the parameter keys of the style sections, written from
+// and read into the live ShadeParams.  The settings file holds the same keys
+// for the current state, so it is read and written through the same class.
+//
+// Loading skips the groups that are locked; SYSTEM / Version is always read.
+// A style file that cannot be found is refused with a message naming it and
+// leaves the record untouched; a missing settings file only means defaults.
+#include <functional>
+#include <string>
+
+#include "Locks.h"
+#include "MainDlgModel.h"
+#include "ShadeParams.h"
+
+// The string resource of the refusal of a missing style file.
+inline constexpr int kStyleFileMissingMessageId = 902;
+
+class StyleFile : public StyleParamIO {
+public:
+    // Shows a message to the user: its string resource and its formatted text.
+    using MessageSink = std::function<void(int messageId, const std::string& text)>;
+    // Refreshes the dialog's controls from the record after a load.
+    using RefreshPanes = std::function<void()>;
+
+    // locks may be null (a run without dialog has no locks).  messages may be
+    // empty; refusals are then only told by the result.
+    StyleFile(ShadeParams& params, const LockFlags* locks, std::string settingsFile,
+              MessageSink messages);
+
+    // Writes every style key from the record in file order, updating an
+    // existing file in place and keeping keys it does not know.  1 when every
+    // key was written, 0 when the file could not be written.
+    int SaveParam(const char* path) override;
+    // Reads the style keys into the record.  1 when read, 0 when refused.
+    int LoadParam(const char* path) override;
+
+    // The name of the style last loaded from a style file (not the settings
+    // file): the path's part after its last "/", the whole path without one.
+    const std::string& StyleName() const { return styleName_; }
+
+    void SetLocks(const LockFlags* locks) { locks_ = locks; }
+    void SetRefreshPanes(RefreshPanes refresh) { refreshPanes_ = std::move(refresh); }
+
+private:
+    bool IsSettingsFile(const char* path) const { return settingsFile_ == path; }
+    bool IsLoaded(const ShadeParamEntry& entry) const;
+    void Refuse(const char* path) const;
+
+    ShadeParams& params_;
+    const LockFlags* locks_;
+    std::string settingsFile_;
+    MessageSink messages_;
+    RefreshPanes refreshPanes_;
+    std::string styleName_;
+};
