@@ -27,6 +27,8 @@ public:
     virtual void SetMotionButton(bool /*running*/) {}
     // The settings file (or a list file) could not be written.
     virtual void ReportWriteFailure(const std::string& /*path*/) {}
+    // Shows the message of a string resource formatted with text.
+    virtual void ShowMessage(int /*messageId*/, const std::string& /*text*/) {}
 };
 
 // The style half of the settings file: the parameter keys of a style file.
@@ -44,6 +46,29 @@ inline constexpr int32_t kDefaultFileType = 1;
 
 // Control ids the lists notify with.
 inline constexpr int32_t kStyleListId = 1702;
+
+// The file types of the style file dialogs, as EXTUSER numbers them.
+enum class UserFileType : int32_t {
+    Style = 1,           // .mv
+    Set = 2,             // .mvs: the style list and both image lists
+    StyleList = 3,       // .mv1
+    TextureList = 4,     // .mv2
+    ForegroundList = 5,  // .mv3
+    Backup = 6,          // .mvz
+};
+
+// The outcome of loading or saving a file the user chose.
+enum class UserFileResult {
+    Done,
+    Refused,       // a lock stayed on, or the file was refused (and reported)
+    Failed,        // the file could not be written or named (reported)
+    NotAvailable,  // backup packs are not handled here
+};
+
+// Messages the file flows show.
+inline constexpr int kMissingFileMessageId = 902;
+inline constexpr int kPathUnusableMessageId = 905;
+inline constexpr int kCopyImageFailedMessageId = 906;
 
 // The folders the model works with.
 struct MainDlgFolders {
@@ -102,6 +127,29 @@ public:
     void Capture();
     bool IsMotionRunning() const { return motion_.IsRunning(); }
 
+    // The style add button after its file dialog: an undo step, then the
+    // file is added to the style list (or selected when listed) and its
+    // folder becomes PATHUSER.  1 when added.
+    int AddStyleFile(const char* path);
+    // The style delete button: with an entry selected, an undo step that
+    // keeps the selection, then the entry leaves the list.  1 when removed.
+    int DeleteStyle();
+    // An image pane's add button after its file dialog: the current file
+    // becomes the chosen path, or with CopyImageFile its copy in PathDefault
+    // (message 906 and the chosen path when the copy fails); the list then
+    // selects or adds it, and the folder and type are remembered.  False
+    // when nothing was chosen or the path does not fit (message 905).
+    bool AddImageFile(PsImageCombo& list, const char* path, int32_t fileType);
+    // The delete button is offered while an entry other than the placeholder
+    // is selected.
+    bool CanDeleteImage(const PsImageCombo& list) const { return list.GetIndex() >= list.GetFirst(); }
+    int DeleteImageFile(PsImageCombo& list);
+    // The dialog's Save and Load buttons after their file dialogs, by the
+    // chosen file type; afterwards the file's folder is PATHUSER and the type
+    // EXTUSER.
+    UserFileResult SaveUserFile(const char* path, int32_t fileType);
+    UserFileResult LoadUserFile(const char* path, int32_t fileType);
+
     ShadeParams& Params() { return params_; }
     LockFlags& Locks() { return locks_; }
     const UndoHistory& History() const { return history_; }
@@ -120,6 +168,11 @@ private:
     void ReadSettingKeys();
     bool WriteSettingKeys();
     void ReadFileKeys();
+    bool UsablePath(const char* path);
+    // The folder of path (cut at its last "/") into a FILE folder field.
+    void RememberFolder(char* folderField, const char* path);
+    UserFileResult SaveLists(const char* path, UserFileType type);
+    UserFileResult LoadLists(const char* path, UserFileType type);
 
     ShadeParams& params_;
     MainDlgFolders folders_;

@@ -128,7 +128,10 @@ void PsImageCombo::Load(const char* path, bool remake) {
         const std::string folderName(FSNamePart(folder_));
         for (const std::string& name : FolderNames()) {
             if (GetCount() >= capacity_) break;
-            entries_.push_back({FSJoin(folderName, name), kComboEntryValid});
+            // A name too long for an entry's field is left out rather than cut.
+            const std::string entryPath = FSJoin(folderName, name);
+            if (entryPath.size() > kComboPathMax) continue;
+            entries_.push_back({entryPath, kComboEntryValid});
             MakeThumbnail(GetCount() - 1, true);
         }
     } else {
@@ -165,8 +168,8 @@ void PsImageCombo::Select(int32_t index, bool notify) {
     if (notify) Notify();
 }
 
-void PsImageCombo::SetCurrentFile(const std::string& path) {
-    if (currentFile_) SetPathField(currentFile_, path);
+bool PsImageCombo::SetCurrentFile(const std::string& path) {
+    return currentFile_ != nullptr && SetPathField(currentFile_, path);
 }
 
 int32_t PsImageCombo::IndexOfCurrentFile() const {
@@ -284,4 +287,11 @@ void PsImageCombo::Choose(int32_t index) {
     if (index < 0 || index >= GetCount()) return;
     SetCurrentFile(entries_[static_cast<size_t>(index)].path);
     Select(index, false);
+}
+
+int32_t PsImageCombo::ClosePopup(const PsImagePopup& popup) {
+    const int32_t chosen = popup.IsClosed() ? popup.Result() : kPopupCancelled;
+    if (chosen == kPopupCancelled || chosen >= GetCount()) return kPopupCancelled;
+    Choose(chosen);
+    return chosen;
 }

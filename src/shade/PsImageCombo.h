@@ -12,6 +12,7 @@
 #include "CMacRect.h"
 #include "DibEx.h"
 #include "PsControlCombo.h"
+#include "PsImagePopup.h"
 
 inline constexpr int32_t kThumbnailWidth = 43;
 inline constexpr int32_t kThumbnailHeight = 43;
@@ -50,6 +51,14 @@ public:
     void Update();
     // The pop-up's choice: the current file becomes the entry's path.
     void Choose(int32_t index);
+    // Sets the file name field this list edits; a path that does not fit the
+    // field is refused (false) and the field keeps its value.
+    bool SetCurrentFile(const std::string& path);
+    // The pop-up over this list, highlighting the entry the control shows.
+    PsImagePopup OpenPopup() const { return PsImagePopup(GetCount(), shown_); }
+    // Applies a closed pop-up's choice (nothing on cancel); returns the
+    // chosen index or kPopupCancelled.
+    int32_t ClosePopup(const PsImagePopup& popup);
 
     const DibEx& Thumbnail(int32_t index) const { return *thumbnails_.at(static_cast<size_t>(index)); }
     std::string ThumbnailPath(int32_t index) const;
@@ -66,7 +75,6 @@ private:
     bool MakeThumbnailFromImage(int32_t index, const std::string& source);
     void RemakeThumbnails(int32_t from, int32_t to);
     int32_t IndexOfCurrentFile() const;
-    void SetCurrentFile(const std::string& path);
     void NotifyChangeBegins();
 
     std::vector<std::unique_ptr<DibEx>> thumbnails_;

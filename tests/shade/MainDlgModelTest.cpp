@@ -2,84 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "AppFolder.h"
+#include "MainDlgModelFixture.h"
 #include "PrivateProfile.h"
-#include "TempDir.h"
 
 using namespace morvanel_test;
-namespace fs = std::filesystem;
-
-namespace {
-
-struct RecordingView : MainDlgView {
-    bool answer = false;
-    int questions = 0;
-    int previews = 0;
-    int32_t page = -1;
-    int32_t movedX = 0, movedY = 0;
-    std::vector<std::string> writeFailures;
-    bool AskYesNo(int) override {
-        ++questions;
-        return answer;
-    }
-    void RequestPreview() override { ++previews; }
-    void ShowPage(int32_t p) override { page = p; }
-    void MoveWindowTo(int32_t x, int32_t y) override {
-        movedX = x;
-        movedY = y;
-    }
-    void ReportWriteFailure(const std::string& path) override { writeFailures.push_back(path); }
-};
-
-// Records each call and the light lock at the moment of the call.
-struct RecordingStyleIO : StyleParamIO {
-    LockFlags* locks = nullptr;
-    std::vector<std::string> calls;
-    std::vector<bool> lightLockedAtLoad;
-    int SaveParam(const char* path) override {
-        calls.push_back(std::string("save ") + path);
-        return 1;
-    }
-    int LoadParam(const char* path) override {
-        calls.push_back(std::string("load ") + path);
-        lightLockedAtLoad.push_back(locks && locks->IsLocked(kLockLight));
-        return 1;
-    }
-};
-
-struct ModelFixture : ::testing::Test {
-    TempDir dir;
-    MainDlgFolders folders{dir.path().string(),          dir.file("Brenix.mv"),
-                           dir.file("Style"),            dir.file("Texture"),
-                           dir.file("Foreground"),       dir.file("Pictures")};
-    ShadeParams params{};
-    RecordingView view;
-    RecordingStyleIO style;
-    MotionProcessState motionState;
-
-    void SetUp() override {
-        for (const char* sub : {"Style", "Texture", "Foreground", "Pictures"}) fs::create_directories(dir.path() / sub);
-        std::ofstream(folders.styleFolder + "/warm.mv") << "[SYSTEM]\r\n";
-        std::ofstream(folders.styleFolder + "/cool.mv") << "[SYSTEM]\r\n";
-        ShadeParamsSetDefaults(params, folders.picturesFolder);
-    }
-    std::unique_ptr<MainDlgModel> MakeModel() {
-        auto model = std::make_unique<MainDlgModel>(params, folders, view, style, motionState);
-        style.locks = &model->Locks();
-        return model;
-    }
-    int Int(const char* section, const char* key) const {
-        return GetPrivateProfileInt(section, key, -99, folders.settingsFile.c_str());
-    }
-};
-
-}  // namespace
 
 TEST_F(ModelFixture, MissingSettingsFileGivesTheDefaults) {
     auto model = MakeModel();

@@ -106,6 +106,14 @@ TEST_F(ImageListFixture, ExtensionRuleAndThumbnailNamesIgnoringCase) {
     EXPECT_EQ(Centre(list.Thumbnail(4)), (std::array<int, 3>{0, 0, 0}));
 }
 
+TEST_F(ImageListFixture, AFolderNameTooLongForAnEntryIsLeftOut) {
+    // "Texture/" and this name make 258 characters: more than an entry holds.
+    std::ofstream(folder + "/" + std::string(246, 'n') + ".png") << "x";
+    list.Load(settings.c_str(), false);
+    ASSERT_EQ(list.GetCount(), 4);
+    for (int i = 1; i < 4; ++i) EXPECT_LE(list.GetPathReal(i).size(), 255u);
+}
+
 TEST_F(ImageListFixture, StoredPathsAreLookedForInTheLibraryFolder) {
     WritePrivateProfileString("TEXTURE", "NumImage", "3", settings.c_str());
     WritePrivateProfileString("TEXTURE", "Path2", "\"/moved/away/b.png\"", settings.c_str());

@@ -1,0 +1,138 @@
+// The main dialog model's file flows: adding and deleting styles and
+// images, and the files the user loads and saves through the Save and Load
+// buttons.
+#include <cstring>
+
+#include "AppFolder.h"
+#include "FileUtilities.h"
+#include "MainDlgModel.h"
+
+bool MainDlgModel::UsablePath(const char* path) {
+    if (path == nullptr || path[0] == '\0') return false;
+    if (std::strlen(path) <= kAppPathMax) return true;
+    // Every path the dialog keeps lives in a 256-byte field; a longer one is
+    // refused rather than cut into the name of some other file.
+    view_.ShowMessage(kPathUnusableMessageId, path);
+    return false;
+}
+
+void MainDlgModel::RememberFolder(char* folderField, const char* path) {
+    SetPathField(folderField, FSFolderPart(path));
+}
+
+int MainDlgModel::AddStyleFile(const char* path) {
+    if (!UsablePath(path)) return 0;
+    StopMotion(true);
+    Store(false);
+    const int added = styleList_.AddImage(path);
+    RememberFolder(ui_.pathUser, path);
+    return added;
+}
+
+int MainDlgModel::DeleteStyle() {
+    if (styleList_.GetCurrent() < styleList_.GetFirst()) return 0;
+    StopMotion(true);
+    Store(true);
+    return styleList_.DelImage();
+}
+
+bool MainDlgModel::AddImageFile(PsImageCombo& list, const char* path, int32_t fileType) {
+    if (!UsablePath(path)) return false;
+    StopMotion(true);
+    Store(false);
+    list.SetCurrentFile(path);
+    if (params_.CopyImageFile == 1) {
+        char copy[kAppPathMax + 1] = "";
+        // Without an image folder the copy would land in the working folder.
+        const bool copied = params_.PathDefault[0] != '\0' &&
+                            MakeDataFolderPath(copy, path, params_.PathDefault) == 1 &&
+                            CopyFile(path, copy, true);
+        if (copied) list.SetCurrentFile(copy);
+        else view_.ShowMessage(kCopyImageFailedMessageId, copy[0] ? copy : path);
+    }
+    list.Update();
+    const bool foreground = &list == &foregroundList_;
+    RememberFolder(foreground ? ui_.pathUserForeground : ui_.pathUserTexture, path);
+    (foreground ? ui_.extUserForeground : ui_.extUserTexture) = fileType;
+    return true;
+}
+
+int MainDlgModel::DeleteImageFile(PsImageCombo& list) {
+    if (!CanDeleteImage(list)) return 0;
+    StopMotion(true);
+    Store(false);
+    return list.DelImage();
+}
+
+UserFileResult MainDlgModel::SaveLists(const char* path, UserFileType type) {
+    bool written = true;
+    if (type == UserFileType::Set || type == UserFileType::StyleList) written = styleList_.Save(path);
+    if (type == UserFileType::Set || type == UserFileType::TextureList)
+        written = textureList_.Save(path) && written;
+    if (type == UserFileType::Set || type == UserFileType::ForegroundList)
+        written = foregroundList_.Save(path) && written;
+    if (written) return UserFileResult::Done;
+    view_.ReportWriteFailure(path);
+    return UserFileResult::Failed;
+}
+
+UserFileResult MainDlgModel::SaveUserFile(const char* path, int32_t fileType) {
+    const auto type = static_cast<UserFileType>(fileType);
+    if (type < UserFileType::Style || type > UserFileType::Backup) return UserFileResult::Failed;
+    if (type == UserFileType::Backup) return UserFileResult::NotAvailable;
+    if (!UsablePath(path)) return UserFileResult::Failed;
+    StopMotion(true);
+    UserFileResult result = UserFileResult::Done;
+    if (type != UserFileType::Style) {
+        result = SaveLists(path, type);
+    } else if (style_.SaveParam(path) == 1) {
+        styleList_.AddImage(path);
+    } else {
+        view_.ReportWriteFailure(path);
+        result = UserFileResult::Failed;
+    }
+    RememberFolder(ui_.pathUser, path);
+    ui_.extUser = fileType;
+    return result;
+}
+
+UserFileResult MainDlgModel::LoadLists(const char* path, UserFileType type) {
+    if (type == UserFileType::Set) {
+        // A set file brings no image list into a locked group.
+        if (!locks_.IsLocked(kLockTexture)) textureList_.Load(path, true);
+        if (!locks_.IsLocked(kLockForeground)) foregroundList_.Load(path, true);
+        styleList_.Load(path, true);
+        return UserFileResult::Done;
+    }
+    if (type == UserFileType::StyleList) {
+        styleList_.Load(path, true);
+        return UserFileResult::Done;
+    }
+    const bool texture = type == UserFileType::TextureList;
+    if (!CheckLock(LockBit(texture ? kLockTexture : kLockForeground))) return UserFileResult::Refused;
+    (texture ? textureList_ : foregroundList_).Load(path, true);
+    return UserFileResult::Done;
+}
+
+UserFileResult MainDlgModel::LoadUserFile(const char* path, int32_t fileType) {
+    const auto type = static_cast<UserFileType>(fileType);
+    if (type < UserFileType::Style || type > UserFileType::Backup) return UserFileResult::Failed;
+    if (type == UserFileType::Backup) return UserFileResult::NotAvailable;
+    if (!UsablePath(path)) return UserFileResult::Failed;
+    if (GetFileAttributes(path) != 0) {
+        // Reading a missing list file would leave an empty one behind.
+        view_.ShowMessage(kMissingFileMessageId, path);
+        return UserFileResult::Refused;
+    }
+    StopMotion(true);
+    Store(false);
+    UserFileResult result = UserFileResult::Done;
+    if (type != UserFileType::Style) result = LoadLists(path, type);
+    else if (style_.LoadParam(path) == 1) ui_.styleName = std::string(FSNamePart(path));
+    else result = UserFileResult::Refused;
+    RememberFolder(ui_.pathUser, path);
+    ui_.extUser = fileType;
+    view_.RefreshPanes();
+    view_.RequestPreview();
+    return result;
+}
