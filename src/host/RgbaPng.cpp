@@ -9,11 +9,12 @@
 
 #include "DibEx.h"
 
-int RgbaPng_Load(const std::string& path, DibEx* colour, DibEx* alpha) {
+int RgbaPng_Load(const std::string& path, DibEx* colour, DibEx* alpha, bool* hasAlpha) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return 0;
+    if (hasAlpha != nullptr) *hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     image.format = PNG_FORMAT_BGRA;
     std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
