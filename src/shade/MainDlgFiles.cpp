@@ -9,9 +9,10 @@
 
 bool MainDlgModel::UsablePath(const char* path) {
     if (path == nullptr || path[0] == '\0') return false;
-    if (std::strlen(path) <= kAppPathMax) return true;
-    // Every path the dialog keeps lives in a 256-byte field; a longer one is
-    // refused rather than cut into the name of some other file.
+    if (std::strlen(path) <= kComboPathMax) return true;
+    // A chosen file goes into a 256-byte field and a list whose file gives
+    // back at most 254 characters; a longer path is refused rather than cut
+    // into the name of some other file.
     view_.ShowMessage(kPathUnusableMessageId, path);
     return false;
 }
@@ -46,7 +47,7 @@ bool MainDlgModel::AddImageFile(PsImageCombo& list, const char* path, int32_t fi
         // Without an image folder the copy would land in the working folder.
         const bool copied = params_.PathDefault[0] != '\0' &&
                             MakeDataFolderPath(copy, path, params_.PathDefault) == 1 &&
-                            CopyFile(path, copy, true);
+                            std::strlen(copy) <= kComboPathMax && CopyFile(path, copy, true);
         if (copied) list.SetCurrentFile(copy);
         else view_.ShowMessage(kCopyImageFailedMessageId, copy[0] ? copy : path);
     }

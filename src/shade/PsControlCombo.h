@@ -19,7 +19,10 @@ inline constexpr int32_t kComboEntryValid = 1;
 inline constexpr int32_t kComboEntryInvalid = 2;
 
 inline constexpr int32_t kComboMaxEntries = 64;
-inline constexpr std::size_t kComboPathMax = 255;  // entry paths live in 256-byte fields
+// The longest entry path: entries live in 256-byte fields and are read back
+// from list files through 255-byte buffers, so a list keeps only what it can
+// read again.
+inline constexpr std::size_t kComboPathMax = 254;
 
 class PsControlCombo;
 

@@ -198,8 +198,9 @@ void PsImageCombo::Update() {
     if (currentFile_ == nullptr) return;
     const std::string file(currentFile_);
     if (!file.empty() && file.find('/') == std::string::npos) {
-        // A path that does not fit the field stays the bare name it was.
-        SetCurrentFile(FSJoin(folder_, file));
+        // A path too long for an entry stays the bare name it was.
+        const std::string inFolder = FSJoin(folder_, file);
+        if (inFolder.size() <= kComboPathMax) SetCurrentFile(inFolder);
     }
     const int32_t index = IndexOfCurrentFile();
     if (index >= 0) Select(index, false);

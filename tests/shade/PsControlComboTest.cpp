@@ -146,6 +146,20 @@ TEST_F(StyleListFixture, ContextMenuOffersAndMoves) {
     EXPECT_FALSE(noMenu.OnRButtonDown().clear);
 }
 
+TEST_F(StyleListFixture, TheLongestPathAListTakesIsOneItCanReadBack) {
+    list.Load(settings.c_str(), false);
+    const std::string longest = "/" + std::string(250, 'l') + ".mv";  // 254 characters
+    EXPECT_EQ(list.AddImage(("/" + std::string(251, 'l') + ".mv").c_str()), 0);
+    EXPECT_EQ(list.AddImage(longest.c_str()), 1);
+    ASSERT_TRUE(list.Save(settings.c_str()));
+    PsControlCombo again;
+    again.Setup(settings, styleFolder, "mv", "STYLE", 0, 51, "", "invalid");
+    again.Load(settings.c_str(), false);
+    ASSERT_EQ(again.GetCount(), 4);
+    EXPECT_EQ(again.GetPathReal(3), longest);
+    EXPECT_EQ(again.GetCurrent(), 3);
+}
+
 TEST_F(StyleListFixture, DeletingSelectsTheNextAndTheOnlyEntryLeavesNothing) {
     list.Load(settings.c_str(), false);
     list.SetCurSel(1);

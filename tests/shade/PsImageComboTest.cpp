@@ -111,7 +111,7 @@ TEST_F(ImageListFixture, AFolderNameTooLongForAnEntryIsLeftOut) {
     std::ofstream(folder + "/" + std::string(246, 'n') + ".png") << "x";
     list.Load(settings.c_str(), false);
     ASSERT_EQ(list.GetCount(), 4);
-    for (int i = 1; i < 4; ++i) EXPECT_LE(list.GetPathReal(i).size(), 255u);
+    for (int i = 1; i < 4; ++i) EXPECT_LE(list.GetPathReal(i).size(), kComboPathMax);
 }
 
 TEST_F(ImageListFixture, StoredPathsAreLookedForInTheLibraryFolder) {
