@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <string>
 
@@ -213,4 +214,34 @@ TEST(Motion, EveryFifthLegDrawsATextureFromTheList) {
     const int32_t index = static_cast<int32_t>((next >> 24) * 3 / 256);
     EXPECT_EQ(std::string(record.TextureFilename), textures.GetPathReal(index));
     EXPECT_EQ(RandomSeed(), next);
+}
+
+// Three legs of two steps from seed 12345, pinned after replaying the
+// generator, the target table and the light drift independently: each row
+// is pMhe, pMcr, pTbu, pEox, pLp1, pLh1, pLv1 after one step, with the seed
+// reached (57 draws per leg, none within a leg).
+TEST(Motion, FixedSeedGivesThePinnedSequenceOfRecords) {
+    MotionProcessState process;
+    Motion motion(process);
+    LockFlags locks;
+    ShadeParams record = Defaults();
+    motion.Start(0, 0, 12345);
+    struct Row {
+        std::array<int32_t, 7> values;
+        uint32_t seed;
+    };
+    const Row expected[] = {
+        {{100, 255, 0, 0, 10, 55, 32}, 2007543754u},  {{99, 218, -20, -41, 41, 65, 34}, 2007543754u},
+        {{99, 218, -20, -41, 41, 75, 36}, 4709359u},   {{97, 233, -7, -21, 59, 85, 38}, 4709359u},
+        {{97, 233, -7, -21, 59, 95, 40}, 294906168u},  {{96, 208, -4, -6, 34, 105, 42}, 294906168u},
+    };
+    for (const Row& row : expected) {
+        motion.RandomParam(record, locks, nullptr, nullptr);
+        std::array<int32_t, 7> values{};
+        int i = 0;
+        for (const char* key : {"pMhe", "pMcr", "pTbu", "pEox", "pLp1", "pLh1", "pLv1"})
+            values[static_cast<size_t>(i++)] = ShadeParamByScript(record, key);
+        EXPECT_EQ(values, row.values);
+        EXPECT_EQ(RandomSeed(), row.seed);
+    }
 }
