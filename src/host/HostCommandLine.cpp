@@ -1,0 +1,157 @@
+#include "HostCommandLine.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+int32_t ParseRectNumber(const std::string& text) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    if (text.empty() || status != std::errc() || stop != end)
+        throw HostUsageError("--rect needs four integers X,Y,W,H, got \"" + text + "\"");
+    return value;
+}
+
+// "X,Y,W,H": the left and top edge, the width and the height, in pixels
+// from the top-left corner of the image.
+HostRect ParseRect(const std::string& text) {
+    std::vector<int32_t> numbers;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        numbers.push_back(ParseRectNumber(text.substr(start, comma - start)));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (numbers.size() != 4) throw HostUsageError("--rect needs four integers X,Y,W,H, got \"" + text + "\"");
+    const int64_t x = numbers[0], y = numbers[1], w = numbers[2], h = numbers[3];
+    constexpr int64_t kLimit = std::numeric_limits<int16_t>::max();
+    if (x < 0 || y < 0 || w < 1 || h < 1 || x + w > kLimit || y + h > kLimit)
+        throw HostUsageError("--rect " + text + ": X and Y must not be negative, W and H at least 1");
+    return {static_cast<int16_t>(y), static_cast<int16_t>(x), static_cast<int16_t>(y + h), static_cast<int16_t>(x + w)};
+}
+
+class ArgumentReader {
+public:
+    ArgumentReader(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+    bool Done() const { return next_ >= argc_; }
+    std::string Next() { return argv_[next_++]; }
+    std::string ValueOf(const std::string& option) {
+        if (Done()) throw HostUsageError(option + " needs a value");
+        return Next();
+    }
+
+private:
+    int argc_;
+    const char* const* argv_;
+    int next_ = 1;
+};
+
+void SetOnce(std::string& field, const std::string& option, std::string value) {
+    if (!field.empty()) throw HostUsageError(option + " is given twice");
+    if (value.empty()) throw HostUsageError(option + " needs a value");
+    field = std::move(value);
+}
+
+void ParseApplyArgument(const std::string& argument, ArgumentReader& reader, HostCommandLineSt& line) {
+    if (argument == "-o" || argument == "--output") SetOnce(line.output, argument, reader.ValueOf(argument));
+    else if (argument == "--style") SetOnce(line.style, argument, reader.ValueOf(argument));
+    else if (argument == "--selection") SetOnce(line.selection, argument, reader.ValueOf(argument));
+    else if (argument == "--action") SetOnce(line.action, argument, reader.ValueOf(argument));
+    else if (argument == "--record") SetOnce(line.record, argument, reader.ValueOf(argument));
+    else if (argument == "--plugin") SetOnce(line.plugin, argument, reader.ValueOf(argument));
+    else if (argument == "--rect") line.rect = ParseRect(reader.ValueOf(argument));
+    else if (argument == "--dialog") line.dialog = true;
+    else if (argument == "--repeat") line.repeat = true;
+    else if (!argument.empty() && argument[0] == '-') throw HostUsageError("unknown option " + argument);
+    else SetOnce(line.input, "the input image", argument);
+}
+
+void CheckApply(const HostCommandLineSt& line) {
+    if (line.input.empty()) throw HostUsageError("apply needs an input image");
+    if (line.output.empty()) throw HostUsageError("apply needs an output image (-o OUT)");
+    const int sources = !line.style.empty() + !line.action.empty() + line.repeat;
+    if (sources > 1) throw HostUsageError("--style, --action and --repeat exclude each other");
+}
+
+}  // namespace
+
+HostCommandLineSt HostCommandLine_Parse(int argc, const char* const* argv) {
+    HostCommandLineSt line;
+    ArgumentReader reader(argc, argv);
+    if (reader.Done()) throw HostUsageError("no command given");
+    const std::string command = reader.Next();
+    if (command == "--help" || command == "-h" || command == "help") {
+        line.kind = HostCommandKind::Help;
+        return line;
+    }
+    if (command == "about") {
+        line.kind = HostCommandKind::About;
+        while (!reader.Done()) {
+            const std::string argument = reader.Next();
+            if (argument != "--plugin") throw HostUsageError("unknown option " + argument + " for about");
+            SetOnce(line.plugin, argument, reader.ValueOf(argument));
+        }
+        return line;
+    }
+    if (command != "apply") throw HostUsageError("unknown command " + command);
+    line.kind = HostCommandKind::Apply;
+    while (!reader.Done()) {
+        const std::string argument = reader.Next();
+        if (argument == "--help" || argument == "-h") {
+            line.kind = HostCommandKind::Help;
+            return line;
+        }
+        ParseApplyArgument(argument, reader, line);
+    }
+    CheckApply(line);
+    return line;
+}
+
+const char* HostCommandLine_Help() {
+    return R"(usage: morvanel apply IN -o OUT [options]
+       morvanel about [--plugin LIBRARY]
+       morvanel --help
+
+apply renders IN with the Morvanel plug-in and writes OUT.  IN and OUT are
+PNG, JPEG, TIFF or BMP files (by extension).  An alpha channel of IN (PNG,
+TIFF) is the layer's transparency and is written back when OUT is PNG or TIFF.
+
+options of apply:
+  -o, --output OUT      the image to write (replaced only when the run succeeds)
+  --style FILE.mv       apply a style file, replayed silently
+  --action FILE.json    replay a recorded action (silently unless its
+                        playInfo is 1, which asks for the dialog)
+  --repeat              run again with the parameters of the last run
+  --record FILE.json    write the action that the run recorded
+  --selection MASK      a grey image of IN's size: the selection
+  --rect X,Y,W,H        filter only this rectangle (pixels, from the top left)
+  --dialog              run the plug-in with its dialog
+  --plugin LIBRARY      the plug-in library (default: $MORVANEL_PLUGIN, else
+                        libmorvanel.so beside this program, else the build's)
+Without --style, --action or --repeat the default parameters are applied.
+--style, --action and --repeat exclude each other.
+
+about sends the plug-in its about selector.
+
+The system folder ($MORVANEL_HOME, else $XDG_CONFIG_HOME/Morvanel, else
+~/.config/Morvanel) holds the plug-in's data and the host's state file with
+the parameters of the last run.  Ctrl-C cancels a run.
+
+exit codes:
+  0  success
+  1  unexpected internal error
+  2  usage: unknown command or option, missing or malformed argument,
+     a rectangle outside the image, an unknown output format
+  3  the input image or the selection cannot be read (or has another size)
+  4  the style or action file cannot be read or is malformed, or there is
+     no last run to repeat
+  5  the plug-in cannot be loaded or reports a failure
+  6  the run was cancelled (Ctrl-C, or the plug-in answered "cancelled")
+  7  the output image or the record file cannot be written
+)";
+}

@@ -1,0 +1,88 @@
+#include "HostTiffAlpha.h"
+
+#include <tiffio.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffHandle OpenQuietly(const std::string& path, const char* mode) {
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    return TiffHandle(TIFFOpen(path.c_str(), mode));
+}
+
+// The first extra sample, when it is an alpha channel; else null.
+uint16_t* AlphaKind(TIFF* tiff) {
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0) return nullptr;
+    return kinds[0] == EXTRASAMPLE_ASSOCALPHA || kinds[0] == EXTRASAMPLE_UNASSALPHA ? kinds : nullptr;
+}
+
+}  // namespace
+
+int HostTiff_HasAlpha(const std::string& path) {
+    TiffHandle tiff = OpenQuietly(path, "r");
+    if (!tiff) return -1;
+    return AlphaKind(tiff.get()) != nullptr ? 1 : 0;
+}
+
+int HostTiff_LoadRgba(const std::string& path, HostImageSt& image) {
+    TiffHandle tiff = OpenQuietly(path, "r");
+    if (!tiff) return 0;
+    uint16_t* kinds = AlphaKind(tiff.get());
+    if (kinds == nullptr) return 0;
+    // The library's RGBA conversion would multiply the colours by an
+    // unassociated alpha; declared associated, they pass through as stored.
+    uint16_t count = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_EXTRASAMPLES, &count, &kinds);
+    std::vector<uint16_t> associated(kinds, kinds + count);
+    associated[0] = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, count, associated.data());
+
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    if (width == 0 || height == 0 || width > 32767 || height > 32767) return 0;
+    std::vector<uint32_t> raster(std::size_t(width) * height);
+    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0)) return 0;
+    image = HostImage_Make(static_cast<int32_t>(width), static_cast<int32_t>(height), 4);
+    for (std::size_t i = 0; i < raster.size(); ++i) {
+        uint8_t* pixel = image.pixels.data() + i * 4;
+        pixel[0] = static_cast<uint8_t>(TIFFGetR(raster[i]));
+        pixel[1] = static_cast<uint8_t>(TIFFGetG(raster[i]));
+        pixel[2] = static_cast<uint8_t>(TIFFGetB(raster[i]));
+        pixel[3] = static_cast<uint8_t>(TIFFGetA(raster[i]));
+    }
+    return 1;
+}
+
+int HostTiff_SaveRgba(const std::string& path, const HostImageSt& image) {
+    if (image.planes != 4 || image.width <= 0 || image.height <= 0) return 0;
+    TiffHandle tiff = OpenQuietly(path, "w");
+    if (!tiff) return 0;
+    const uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
+    TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, 4);
+    TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, 1, &alphaKind);
+    TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff.get(), TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff.get(), 0));
+    std::vector<uint8_t> row(std::size_t(image.width) * 4);
+    for (int32_t y = 0; y < image.height; ++y) {
+        const uint8_t* source = image.Pixel(0, y);
+        row.assign(source, source + row.size());
+        if (TIFFWriteScanline(tiff.get(), row.data(), static_cast<uint32_t>(y), 0) < 0) return 0;
+    }
+    return TIFFFlush(tiff.get()) ? 1 : 0;
+}
