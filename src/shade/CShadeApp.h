@@ -7,11 +7,22 @@
 #include <memory>
 #include <string>
 
+#include "AppFolder.h"
 #include "CMacRect.h"
 #include "DibEx.h"
 #include "ShadeBaseSt.h"
 #include "ShadeParams.h"
 #include "ShadingBase.h"
+
+// The plug-in's globals (defined by the plug-in shell).
+struct Globals;
+
+// A host colour as three 8-bit components.
+struct ShadeColorSt {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
 
 class CShadeApp {
 public:
@@ -45,6 +56,30 @@ public:
     // texture and foreground libraries (for bare names).
     void SetFolders(std::string systemFolder, std::string textureFolder, std::string foregroundFolder);
 
+    // ---- the shell half (defined with the plug-in shell) ----
+    // Prepares one start selector: bitmaps of the filter area, host colours,
+    // the data folders.  False without globals or for an empty filter area.
+    bool SetupMainObject(void* window, Globals* globals);
+    // Runs the main dialog; 1 after OK, 0 after Cancel or without a dialog.
+    int DispMainDlg();
+    // Releases what SetupMainObject made.
+    void DeleteMainObject();
+    // Host image exchange in strips; 1 on success, 0 on failure.
+    int LoadImage();
+    int SaveImage();
+    // Messages: the error with its code and the render's checkpoint; a
+    // formatted alert; a formatted message of the given style and its answer.
+    void ErrorMessage(int code);
+    void DispMessage(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    int DispMessageEx(int style, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+    bool IsWholeImage() const { return wholeImage_; }
+    bool IsSetup() const { return setup_; }
+    int GetLastError() const { return lastError_; }
+    const ShadeColorSt& GetForegroundColor() const { return foregroundColor_; }
+    const ShadeColorSt& GetBackgroundColor() const { return backgroundColor_; }
+    const AppPaths& GetPaths() const { return paths_; }
+
 private:
     // A texture or foreground image loaded for the render, kept while its
     // file name stays the same across previews.
@@ -67,4 +102,13 @@ private:
     CachedImage texture_;
     CachedImage foreground_;
     std::unique_ptr<ShadingBase> shadingBase_;
+
+    // shell state of one start selector
+    Globals* globals_ = nullptr;
+    bool wholeImage_ = false;
+    bool setup_ = false;
+    int lastError_ = -999;
+    ShadeColorSt foregroundColor_;
+    ShadeColorSt backgroundColor_;
+    AppPaths paths_;
 };
