@@ -241,7 +241,9 @@ void MainDlgModel::Capture() {
 void MainDlgModel::LoadSelectedStyle() {
     const std::string path = styleList_.GetPathReal(styleList_.GetCurrent());
     if (path.empty()) return;
-    const std::string load = GetFileAttributes(path.c_str()) == 0 ? path : FSJoin(folders_.systemFolder, path);
+    // A relative entry lies in the system folder, never in the host's
+    // working folder.
+    const std::string load = styleList_.ResolvePath(path);
     if (style_.LoadParam(load.c_str())) ui_.styleName = std::string(FSNamePart(path));
 }
 

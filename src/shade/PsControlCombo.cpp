@@ -248,7 +248,5 @@ std::vector<std::string> PsControlCombo::MenuTexts() const {
 
 std::string PsControlCombo::HelpText() const {
     if (current_ < first_ || current_ >= GetCount()) return noEntryText_;
-    const std::string& path = entries_[current_].path;
-    if (GetFileAttributes(path.c_str()) == 0) return path;
-    return FSJoin(systemFolder_, path);
+    return ResolvePath(entries_[current_].path);
 }

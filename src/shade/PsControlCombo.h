@@ -102,8 +102,8 @@ public:
     // The pop-up menu's texts: one per entry, plus a blank top item while
     // nothing is selected and the first item has text.
     std::vector<std::string> MenuTexts() const;
-    // The help tag: the selected entry's path (resolved against the system
-    // folder when it does not exist as it stands), or the no-entry text.
+    // The help tag: the selected entry's path (a relative one taken in the
+    // system folder), or the no-entry text.
     std::string HelpText() const;
 
     int32_t GetCount() const { return static_cast<int32_t>(entries_.size()); }

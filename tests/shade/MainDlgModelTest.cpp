@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -158,4 +160,25 @@ TEST_F(ModelFixture, ImageListCommandsStoreAnUndoStepFirst) {
     model->TextureList().OnCommand(6);  // clear
     EXPECT_EQ(model->History().GetPosition(), before + 1);
     EXPECT_GT(view.previews, 0);
+}
+
+TEST_F(ModelFixture, ARelativeStyleEntryIsLoadedFromTheSystemFolderNotTheWorkingFolder) {
+    // The working folder holds a file of the same relative name.
+    TempDir elsewhere;
+    std::filesystem::create_directories(elsewhere.path() / "Style");
+    std::ofstream(elsewhere.file("Style/warm.mv")) << "[SYSTEM]\r\n";
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+
+    WritePrivateProfileString("STYLE", "NumItem", "1", folders.settingsFile.c_str());
+    WritePrivateProfileString("STYLE", "Path1", "\"Style/warm.mv\"", folders.settingsFile.c_str());
+    auto model = MakeModel();
+    model->OnDialogStart();
+    style.calls.clear();
+    model->StyleList().Select(1, true);
+    const std::string inSystemFolder = folders.systemFolder + "/Style/warm.mv";
+    EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + inSystemFolder}));
+    EXPECT_EQ(model->StyleList().HelpText(), inSystemFolder);
+    EXPECT_EQ(model->Ui().styleName, "warm.mv");
+    std::filesystem::current_path(previous);
 }
