@@ -49,7 +49,7 @@ struct ColourAdjustment {
         RgbToHcl(&h);
         h.H = WrapHue(h.H + hueShift);
         h.C = ClampInt(h.C + chromaShift, 0, 255);
-        h.L = contrast[h.L];
+        h.L = contrast[ClampInt(h.L, 0, 255)];  // blends beyond full weight overshoot
         h.L = ClampInt(h.L + lightShift, 0, 255);
         HclToRgb(&h);
         c = {h.B, h.G, h.R};

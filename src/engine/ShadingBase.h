@@ -118,6 +118,8 @@ public:
     static void BuildLightingTables(const ShadeBaseSt& block, LightingTables* tables);
     // The height of the smoothed distance `h` through the profile.
     int32_t ProfileHeight(int32_t h) const;
+    // The blend of absolute and relative widths for a percentage (0..255).
+    int32_t EdgeWeight(int32_t percent) const;
 
 private:
     bool ShapeFieldsUnchanged(const ShadeBaseSt& block) const;

@@ -78,7 +78,7 @@ int ShadingBase::FuncBevel(ShadeBaseSt* block, int start, int end) {
 void ShadingBase::BuildProfile(const ShadeBaseSt& b, int32_t length) {
     const int32_t L = length;
     const int64_t a = static_cast<int64_t>(b.pMbp) * b.standardSize / 10;
-    const int64_t blended = a + (L * b.pMbp / 100 - a) * edgeCurve[b.pMbp * 255 / 100] / 255;
+    const int64_t blended = a + (L * b.pMbp / 100 - a) * EdgeWeight(b.pMbp) / 255;
     const int32_t k = static_cast<int32_t>(std::min<int64_t>(blended, L));
     const int32_t k2 = L - k;
     const int64_t kk = static_cast<int64_t>(k) * k;
@@ -96,6 +96,11 @@ void ShadingBase::BuildProfile(const ShadeBaseSt& b, int32_t length) {
     bevelProfile[L] = L;
     if (b.pMbr != 0)
         for (int32_t i = 0; i <= L; ++i) bevelProfile[i] = L - bevelProfile[i];
+}
+
+int32_t ShadingBase::EdgeWeight(int32_t percent) const {
+    // A percentage from a file may lie outside 0..100; the table has 256 entries.
+    return edgeCurve[ClampInt(percent * 255 / 100, 0, 255)];
 }
 
 int32_t ShadingBase::ProfileHeight(int32_t h) const {
@@ -138,7 +143,7 @@ int ShadingBase::FuncAlpha(ShadeBaseSt* block, int, int) {
     checkPoint = kCheckAlpha;
     int64_t t = static_cast<int64_t>(b.pMba) * b.standardSize / 10;
     const int64_t rel = maxDistance * b.pMba / 100;
-    if (t < rel) t = t + (rel - t) * edgeCurve[b.pMba * 255 / 100] / 255;
+    if (t < rel) t = t + (rel - t) * EdgeWeight(b.pMba) / 255;
     if (t == 0 || bevelProfile == nullptr) return 0;
 
     // The height one pixel in from the rim.  A profile shorter than 256

@@ -184,7 +184,9 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 const uint8_t* f = foreground.Row(r) + c * 3;
                 for (int ch = 0; ch < 3; ++ch) col[ch] += (f[ch] - col[ch]) * s.foregroundWeight / 256;
             }
-            for (int ch = 0; ch < 3; ++ch) col[ch] = std::min(col[ch] + highlight, 255);
+            // Material colours and powers outside their ranges can leave a
+            // channel below 0; the gamma tables have 256 entries.
+            for (int ch = 0; ch < 3; ++ch) col[ch] = ClampInt(col[ch] + highlight, 0, 255);
 
             px[0] = tables.gammaB[col[0]];
             px[1] = tables.gammaG[col[1]];

@@ -56,6 +56,28 @@ TEST(Lighting, AmbientOnlyAndSolarization) {
     EXPECT_EQ(PixelAt(dark.image, 24, 24).r, 254);
 }
 
+TEST(Lighting, ValuesOutsideTheirRangesStayInsideTheTables) {
+    // A material colour below 0 (as a damaged style file may hold) stays
+    // black instead of indexing before the gamma tables; a bevel position
+    // and rim width beyond 100 percent take the last edge weight.
+    TestScene s;
+    FlatSquare(s);
+    s.block.pMcr = -50;
+    s.block.pMcg = -50;
+    s.block.pMcb = -50;
+    s.block.lightPower[0] = 256;
+    s.block.pMbp = 400;
+    s.block.pMba = 300;
+    ShadingBase engine;
+    ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
+    const Bgr8 p = PixelAt(s.image, 24, 24);
+    EXPECT_EQ(p.r, 0);
+    EXPECT_EQ(p.g, 0);
+    EXPECT_EQ(p.b, 0);
+    EXPECT_EQ(engine.EdgeWeight(400), engine.EdgeCurve()[255]);
+    EXPECT_EQ(engine.EdgeWeight(-5), engine.EdgeCurve()[0]);
+}
+
 TEST(Lighting, DirectionalDiffuseOnFlatTop) {
     TestScene s;
     FlatSquare(s);
