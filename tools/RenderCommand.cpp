@@ -50,6 +50,8 @@ bool SetParameter(ShadeParams& params, const std::string& key, const std::string
     int32_t number = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (ec != std::errc() || end != value.data() + value.size()) return false;
+    // The engine expects every ranged entry inside its range.
+    if (entry->range && (number < entry->range->minimum || number > entry->range->maximum)) return false;
     ShadeParamInt(params, *entry) = number;
     return true;
 }
@@ -87,7 +89,7 @@ int RenderCommand(const std::vector<std::string>& args, std::ostream& out, std::
             return Usage(err);
         } else if (const auto eq = arg.find('='); eq != std::string::npos) {
             if (!SetParameter(app.Params(), arg.substr(0, eq), arg.substr(eq + 1))) {
-                err << "morvanel-render: unknown parameter or bad value: " << arg << "\n";
+                err << "morvanel-render: unknown parameter, or a value that is not a number in its range: " << arg << "\n";
                 return 1;
             }
         } else {

@@ -19,8 +19,8 @@
 
 class DibEx;
 
-// Sets one entry by key; false for an unknown key or a value that is not a
-// number (or a path too long for its field).
+// Sets one entry by key; false for an unknown key, a value that is not a
+// number or lies outside the entry's range, or a path too long for its field.
 bool SetParameter(ShadeParams& params, const std::string& key, const std::string& value);
 
 // Bounding rectangle of the non-zero mask pixels; empty when there are none.

@@ -41,8 +41,12 @@ TEST(RenderCommand, SetsParametersByKey) {
     EXPECT_EQ(p.Height, 42);
     EXPECT_TRUE(SetParameter(p, "FOREGROUND.Scale", "7"));
     EXPECT_EQ(p.ForegroundScale, 7);
-    EXPECT_TRUE(SetParameter(p, "pLp2", "-3"));
-    EXPECT_EQ(p.LightPower[2], -3);
+    EXPECT_TRUE(SetParameter(p, "pLp2", "100"));
+    EXPECT_EQ(p.LightPower[2], 100);
+    EXPECT_FALSE(SetParameter(p, "pLp2", "-3"));
+    EXPECT_FALSE(SetParameter(p, "pMbp", "101"));
+    EXPECT_EQ(p.LightPower[2], 100);
+    EXPECT_TRUE(SetParameter(p, "pSfs", "2000000000"));  // no range
     EXPECT_TRUE(SetParameter(p, "pTpa", "Texture/wood.bmp"));
     EXPECT_STREQ(p.TextureFilename, "Texture/wood.bmp");
     EXPECT_FALSE(SetParameter(p, "pXxx", "1"));
