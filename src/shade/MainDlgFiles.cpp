@@ -2,6 +2,8 @@
 // images, and the files the user loads and saves through the Save and Load
 // buttons.
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "AppFolder.h"
 #include "FileUtilities.h"
@@ -37,20 +39,24 @@ int MainDlgModel::DeleteStyle() {
     return styleList_.DelImage();
 }
 
+void MainDlgModel::CopyIntoImageFolder(PsImageCombo& list, const char* path) {
+    char copy[kAppPathMax + 1] = "";
+    // Without an image folder the copy would land in the working folder.
+    const bool named = params_.PathDefault[0] != '\0' &&
+                       MakeDataFolderPath(copy, path, params_.PathDefault) == 1 &&
+                       std::strlen(copy) <= kComboPathMax;
+    std::error_code error;
+    if (named && std::filesystem::equivalent(path, copy, error)) return;  // already there
+    if (named && CopyFile(path, copy, true)) list.SetCurrentFile(copy);
+    else view_.ShowMessage(kCopyImageFailedMessageId, copy[0] ? copy : path);
+}
+
 bool MainDlgModel::AddImageFile(PsImageCombo& list, const char* path, int32_t fileType) {
     if (!UsablePath(path)) return false;
     StopMotion(true);
     Store(false);
     list.SetCurrentFile(path);
-    if (params_.CopyImageFile == 1) {
-        char copy[kAppPathMax + 1] = "";
-        // Without an image folder the copy would land in the working folder.
-        const bool copied = params_.PathDefault[0] != '\0' &&
-                            MakeDataFolderPath(copy, path, params_.PathDefault) == 1 &&
-                            std::strlen(copy) <= kComboPathMax && CopyFile(path, copy, true);
-        if (copied) list.SetCurrentFile(copy);
-        else view_.ShowMessage(kCopyImageFailedMessageId, copy[0] ? copy : path);
-    }
+    if (params_.CopyImageFile == 1) CopyIntoImageFolder(list, path);
     list.Update();
     const bool foreground = &list == &foregroundList_;
     RememberFolder(foreground ? ui_.pathUserForeground : ui_.pathUserTexture, path);

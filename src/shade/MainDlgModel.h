@@ -169,6 +169,9 @@ private:
     bool WriteSettingKeys();
     void ReadFileKeys();
     bool UsablePath(const char* path);
+    // The CopyImageFile rule: the list's current file becomes the copy of
+    // path in PathDefault, which never replaces a file already there.
+    void CopyIntoImageFolder(PsImageCombo& list, const char* path);
     // The folder of path (cut at its last "/") into a FILE folder field.
     void RememberFolder(char* folderField, const char* path);
     UserFileResult SaveLists(const char* path, UserFileType type);

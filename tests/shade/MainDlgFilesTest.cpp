@@ -82,6 +82,16 @@ TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
     EXPECT_EQ(model->ForegroundList().GetCount(), 3);
 }
 
+TEST_F(FilesFixture, AnImageAlreadyInTheImageFolderIsTakenWithoutACopy) {
+    params.CopyImageFile = 1;
+    const std::string inPictures = folders.picturesFolder + "/here.png";
+    WriteImage(inPictures, 4, 4, 9, 9, 9);
+    ASSERT_TRUE(model->AddImageFile(model->TextureList(), inPictures.c_str(), kPngType));
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_STREQ(params.TextureFilename, inPictures.c_str());
+    EXPECT_EQ(model->TextureList().GetStatus(1), kComboEntryValid);
+}
+
 TEST_F(FilesFixture, CopyWithoutAnImageFolderFailsInsteadOfWritingElsewhere) {
     params.CopyImageFile = 1;
     params.PathDefault[0] = '\0';
