@@ -1,0 +1,134 @@
+// Recording and replaying the scripted entries through the real library and
+// the host core's descriptors.
+#include "ScriptParams.h"
+
+#include "PluginTestSupport.h"
+
+namespace {
+
+using namespace plugin_test;
+
+DescriptorItem Integer(const char* key, int32_t value) {
+    return {Descriptor_KeyFromName(key), kTypeInteger, value, {}};
+}
+DescriptorItem Text(const char* key, std::string value) {
+    return {Descriptor_KeyFromName(key), kTypeText, 0, std::move(value)};
+}
+
+class ScriptParams : public PluginTest {
+protected:
+    ScriptParams() : host_(PatternImage(12, 10, 3), {}) {
+        stored_ = DefaultParams();
+        stored_.ShadowEnableMain = stored_.ShadowEnableSub = 0;
+        host_.SetParameters(BlockBytes(BlockOf(stored_)));
+        before_ = BlockFromBytes(host_.Parameters());
+    }
+    // A silent replay of items; returns the plug-in's result.
+    int16_t Replay(const DescriptorItems& items) {
+        host_.SetRecordedDescriptor(items, kPlayDialogDontDisplay);
+        return host_.RunFilter(Entry(), false);
+    }
+    HostParamBlock After() { return BlockFromBytes(host_.Parameters()); }
+    // Every integer entry but `changed` as stored before the run.
+    void ExpectOthersUnchanged(HostParamBlock& after, int changed) {
+        for (int index = 0; index < kShadeParamsScriptCount; ++index) {
+            if (index == changed || HostParamBlockInt(after, index) == nullptr) continue;
+            EXPECT_EQ(*HostParamBlockInt(after, index), *HostParamBlockInt(before_, index)) << index;
+        }
+    }
+
+    FilterHost host_;
+    ShadeParams stored_{};
+    HostParamBlock before_{};
+};
+
+TEST_F(ScriptParams, KeyTableFollowsTheEntryNumbersAndEndsWithZero) {
+    const ScriptKeyTable& keys = ScriptKeys();
+    EXPECT_EQ(keys[0], FourCharCode("pVer"));
+    EXPECT_EQ(keys[7], FourCharCode("pMhe"));
+    EXPECT_EQ(keys[24], FourCharCode("pTpa"));
+    EXPECT_EQ(keys[37], FourCharCode("pEpa"));
+    EXPECT_EQ(keys[58], FourCharCode("pLsd"));
+    EXPECT_EQ(keys[59], 0u);
+    EXPECT_EQ(ScriptIndexOfKey(FourCharCode("pLh2")), 51);
+    EXPECT_EQ(ScriptIndexOfKey(FourCharCode("pXyz")), -1);
+    EXPECT_EQ(ScriptIndexOfKey(0), -1);
+}
+
+TEST_F(ScriptParams, OnlyHeightChangesEntrySevenOnly) {
+    EXPECT_EQ(Replay({Integer("pMhe", 37)}), 0);  // -1715 from the reader counts as success
+    HostParamBlock after = After();
+    EXPECT_EQ(*HostParamBlockInt(after, 7), 37);
+    ExpectOthersUnchanged(after, 7);
+    EXPECT_EQ(after.ShowDialog, 0);
+}
+
+TEST_F(ScriptParams, UnknownKeyIsIgnored) {
+    EXPECT_EQ(Replay({Integer("pXyz", 5), Integer("pMle", 42), Text("zzzz", "ignored")}), 0);
+    HostParamBlock after = After();
+    EXPECT_EQ(*HostParamBlockInt(after, 6), 42);
+    ExpectOthersUnchanged(after, 6);
+}
+
+TEST_F(ScriptParams, LongTextIsStoredAsItsFirst254Characters) {
+    std::string path(300, 'a');
+    for (std::size_t i = 0; i < path.size(); ++i) path[i] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(Replay({Text("pTpa", path)}), 0);
+    const HostParamBlock after = After();
+    ASSERT_EQ(after.texturePath[0], 254);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(after.texturePath + 1), 254), path.substr(0, 254));
+    EXPECT_EQ(after.texturePath[255], 0);
+    // Finish records what the block holds.
+    const DescriptorItems recorded = host_.RecordedDescriptor();
+    ASSERT_EQ(recorded.size(), std::size_t(kShadeParamsScriptCount));
+    EXPECT_EQ(recorded[24].type, kTypeText);
+    EXPECT_EQ(recorded[24].text, path.substr(0, 254));
+}
+
+TEST_F(ScriptParams, FinishRecordsAllEntriesInTableOrder) {
+    EXPECT_EQ(Replay({Integer("pLsd", -7), Text("pEpa", "Foreground/leaf.png")}), 0);
+    const DescriptorItems recorded = host_.RecordedDescriptor();
+    ASSERT_EQ(recorded.size(), std::size_t(kShadeParamsScriptCount));
+    HostParamBlock after = After();
+    for (int index = 0; index < kShadeParamsScriptCount; ++index) {
+        const DescriptorItem& item = recorded[std::size_t(index)];
+        EXPECT_EQ(item.key, ScriptKeys()[std::size_t(index)]) << index;
+        if (index == 24 || index == 37) continue;
+        EXPECT_EQ(item.type, kTypeInteger) << index;
+        EXPECT_EQ(item.integer, *HostParamBlockInt(after, index)) << index;
+    }
+    EXPECT_EQ(recorded[58].integer, -7);
+    EXPECT_EQ(recorded[37].text, "Foreground/leaf.png");
+    EXPECT_EQ(recorded[24].text, "");
+    EXPECT_EQ(host_.Record().descriptorParameters->recordInfo, 0);
+}
+
+TEST_F(ScriptParams, FailedReadEndsTheStartWithoutRendering) {
+    const HostImageSt image = host_.Image();
+    EXPECT_EQ(Replay({Text("pMhe", "not a number")}), kErrDescriptorWrongType);
+    EXPECT_EQ(host_.Image().pixels, image.pixels);
+    EXPECT_EQ(host_.Stats().strips, 0);
+}
+
+TEST_F(ScriptParams, PlayInfoDecidesTheDialog) {
+    host_.SetRecordedDescriptor({Integer("pMhe", 50)}, kPlayDialogDisplay);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(host_.RunFilter(Entry(), false), kResultUserCanceled);
+    testing::internal::GetCapturedStderr();
+    // The recorded value reached the block; the dialog (absent) cleared the flag.
+    HostParamBlock after = After();
+    EXPECT_EQ(*HostParamBlockInt(after, 7), 50);
+    EXPECT_EQ(after.ShowDialog, 0);
+}
+
+TEST_F(ScriptParams, IncompleteReadProcsLeaveTheBlockAsItIs) {
+    ReadDescriptorProcs partial = *host_.Record().descriptorParameters->readDescriptorProcs;
+    partial.numReadDescriptorProcs = kCurrentReadDescriptorProcsCount - 1;
+    host_.Record().descriptorParameters->readDescriptorProcs = &partial;
+    EXPECT_EQ(Replay({Integer("pMhe", 12)}), 0);
+    HostParamBlock after = After();
+    ExpectOthersUnchanged(after, -1);
+    EXPECT_FALSE(DescriptorsUsable(host_.Record().descriptorParameters));
+}
+
+}  // namespace
