@@ -1,0 +1,121 @@
+// Descriptors as the plug-in sees them through the read and write
+// procedures, and action files on disk.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "HostAction.h"
+#include "HostDescriptor.h"
+#include "HostHandles.h"
+#include "TempDir.h"
+
+namespace {
+
+const DescriptorKeyID kHeight = FourCharCode("pMhe");
+const DescriptorKeyID kTexture = FourCharCode("pTpa");
+const DescriptorKeyID kVersion = FourCharCode("pVer");
+
+DescriptorItems Sample() {
+    return {{kHeight, kTypeInteger, -2147483647 - 1, {}}, {kTexture, kTypeText, 0, "Texture/wood.jpg"}};
+}
+
+TEST(HostDescriptor, ReaderHandsOutItemsInOrderAndReportsMissingKeys) {
+    PIDescriptorHandle descriptor = Descriptor_NewHandle(Sample());
+    ReadDescriptorProcs* read = Descriptor_ReadProcs();
+    const DescriptorKeyID keys[] = {kVersion, kHeight, kTexture, 0};
+    PIReadDescriptor reader = read->openReadDescriptorProc(descriptor, keys);
+    ASSERT_NE(reader, nullptr);
+
+    DescriptorKeyID key = 0;
+    DescriptorTypeID type = 0;
+    int32_t flags = -1;
+    ASSERT_TRUE(read->getKeyProc(reader, &key, &type, &flags));
+    EXPECT_EQ(key, kHeight);
+    EXPECT_EQ(type, kTypeInteger);
+    int32_t value = 0;
+    EXPECT_EQ(read->getIntegerProc(reader, &value), 0);
+    EXPECT_EQ(value, -2147483647 - 1);
+
+    ASSERT_TRUE(read->getKeyProc(reader, &key, &type, &flags));
+    EXPECT_EQ(key, kTexture);
+    Handle text = nullptr;
+    ASSERT_EQ(read->getTextProc(reader, &text), 0);
+    EXPECT_EQ(HostHandle_Text(text), "Texture/wood.jpg");
+    HostHandle_Dispose(text);
+    EXPECT_FALSE(read->getKeyProc(reader, &key, &type, &flags));
+    EXPECT_EQ(read->closeReadDescriptorProc(reader), kErrMissingParameter);  // no pVer
+    HostHandle_Dispose(descriptor);
+}
+
+TEST(HostDescriptor, ReadingAValueOfTheOtherTypeFailsTheReader) {
+    PIDescriptorHandle descriptor = Descriptor_NewHandle(Sample());
+    ReadDescriptorProcs* read = Descriptor_ReadProcs();
+    const DescriptorKeyID keys[] = {0};
+    PIReadDescriptor reader = read->openReadDescriptorProc(descriptor, keys);
+    DescriptorKeyID key = 0;
+    ASSERT_TRUE(read->getKeyProc(reader, &key, nullptr, nullptr));
+    Handle text = nullptr;
+    EXPECT_EQ(read->getTextProc(reader, &text), kErrDescriptorWrongType);
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(read->closeReadDescriptorProc(reader), kErrDescriptorWrongType);
+    EXPECT_EQ(read->openReadDescriptorProc(nullptr, keys), nullptr);
+    HostHandle_Dispose(descriptor);
+}
+
+TEST(HostDescriptor, WriterClosesIntoANewDescriptorAndCopiesTexts) {
+    WriteDescriptorProcs* write = Descriptor_WriteProcs();
+    PIWriteDescriptor writer = write->openWriteDescriptorProc();
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(write->putIntegerProc(writer, kHeight, 77), 0);
+    Handle text = HostHandle_NewText("a path");
+    EXPECT_EQ(write->putTextProc(writer, kTexture, text), 0);
+    HostHandle_Dispose(text);  // the writer keeps its own copy
+    PIDescriptorHandle written = nullptr;
+    ASSERT_EQ(write->closeWriteDescriptorProc(writer, &written), 0);
+    const DescriptorItems items = Descriptor_FromHandle(written);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].integer, 77);
+    EXPECT_EQ(items[1].type, kTypeText);
+    EXPECT_EQ(items[1].text, "a path");
+    HostHandle_Dispose(written);
+}
+
+TEST(HostAction, SavedActionLoadsBackUnchanged) {
+    morvanel_test::TempDir dir;
+    HostActionSt action{kPlayDialogDisplay, Sample()};
+    std::string error;
+    ASSERT_TRUE(HostAction_Save(dir.file("a.json"), action, error)) << error;
+    HostActionSt loaded;
+    ASSERT_TRUE(HostAction_Load(dir.file("a.json"), loaded, error)) << error;
+    EXPECT_EQ(loaded.playInfo, kPlayDialogDisplay);
+    ASSERT_EQ(loaded.descriptor.size(), 2u);
+    EXPECT_EQ(loaded.descriptor[0].integer, -2147483647 - 1);
+    EXPECT_EQ(loaded.descriptor[1].text, "Texture/wood.jpg");
+    EXPECT_FALSE(HostAction_Save(dir.file("missing/a.json"), action, error));
+}
+
+TEST(HostAction, MalformedFilesAreRefusedWithAReason) {
+    morvanel_test::TempDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"not json", "{"},
+        {"no descriptor", R"({"playInfo": 0})"},
+        {"short key", R"({"descriptor": [{"key": "pMh", "value": 1}]})"},
+        {"too large", R"({"descriptor": [{"key": "pMhe", "value": 2147483648}]})"},
+        {"fraction", R"({"descriptor": [{"key": "pMhe", "value": 1.5}]})"},
+        {"no value", R"({"descriptor": [{"key": "pMhe"}]})"},
+        {"play info", R"({"playInfo": 7, "descriptor": []})"},
+    };
+    for (const auto& [name, text] : cases) {
+        std::ofstream(dir.file("bad.json")) << text;
+        HostActionSt action{kPlayDialogSilent, Sample()};
+        std::string error;
+        EXPECT_FALSE(HostAction_Load(dir.file("bad.json"), action, error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_EQ(action.playInfo, kPlayDialogSilent) << name;  // untouched
+    }
+    HostActionSt action;
+    std::string error;
+    EXPECT_FALSE(HostAction_Load(dir.file("absent.json"), action, error));
+}
+
+}  // namespace
