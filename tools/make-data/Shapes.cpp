@@ -71,8 +71,11 @@ Canvas PaintShape(int width, int height, const Rgb& top, const Rgb& bottom, Insi
     Canvas canvas(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            canvas.SetColour(x, y, Mix(top, bottom, static_cast<double>(y) / height));
-            canvas.SetCoverage(x, y, EdgeCoverage(inside(Point{x + 0.5, y + 0.5})));
+            // Fully transparent pixels are black: a shadow cast onto them
+            // darkens them to grey rather than to a tint of the shape.
+            const double coverage = EdgeCoverage(inside(Point{x + 0.5, y + 0.5}));
+            canvas.SetCoverage(x, y, coverage);
+            if (coverage > 0.0) canvas.SetColour(x, y, Mix(top, bottom, static_cast<double>(y) / height));
         }
     }
     return canvas;
