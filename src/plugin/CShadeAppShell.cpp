@@ -44,6 +44,8 @@ bool CShadeApp::SetupMainObject([[maybe_unused]] void* window, Globals* globals)
     paths_ = SetupAppPaths();
     SetFolders(paths_.systemFolder, paths_.textureFolder, paths_.foregroundFolder);
 
+    // The main dialog's first timer step reads the image here; without a
+    // dialog only the silent run reads it.
     setup_ = true;
     return true;
 }

@@ -70,4 +70,18 @@ TEST(StripPlan, NeverBelowOneRow) {
     EXPECT_EQ(PlanStrips(32760, HostRect{0, 0, 32767, 1}, 3, INT32_MAX).stripRows, 32767);
 }
 
+TEST(ShellMessages, ErrorShowsCodeAndCheckpointAndIsRemembered) {
+    testing::internal::CaptureStderr();
+    theApp.ErrorMessage(-555);
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(shown.rfind("Morvanel: ", 0), 0u);
+    EXPECT_NE(shown.find("-555"), std::string::npos);
+    EXPECT_NE(shown.find("checkpoint " + std::to_string(theApp.Engine().GetCheckPoint())), std::string::npos);
+    EXPECT_EQ(theApp.GetLastError(), -555);
+    // A question cannot be answered without a window: No.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(theApp.DispMessageEx(112, "Open %s?", "help"), 7);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Open help?"), std::string::npos);
+}
+
 }  // namespace

@@ -171,6 +171,14 @@ TEST_F(PluginEntry, EmptyFilterAreaEndsWithoutWriting) {
     EXPECT_GE(Block(host).StripRows, 1);
 }
 
+TEST_F(PluginEntry, AboutMakesNoGlobals) {
+    FilterHost host(PatternImage(8, 8, 3), {});
+    testing::internal::CaptureStderr();
+    host.About(Entry());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Morvanel: "), std::string::npos);
+    EXPECT_TRUE(host.Parameters().empty());
+}
+
 TEST_F(PluginEntry, MissingHandleProcsGiveMemFull) {
     FilterHost host(PatternImage(8, 8, 3), {});
     host.Record().handleProcs = nullptr;
