@@ -72,6 +72,10 @@ void StartRun(Globals* globals) {
     ValidateParameters(globals);
     if (*globals->result != kResultNoError) return;
     ParamBlockLock lock(&record);
+    if (lock.Block() == nullptr) {
+        *globals->result = kResultMemFull;
+        return;
+    }
     HostParamBlock& block = *lock.Block();
     block.HostProcsOk = HostProcsOk(record) ? 1 : 0;
     if (block.HostProcsOk == 0) {
