@@ -96,6 +96,26 @@ TEST_F(ImageListFixture, FolderFillTakesImagesAndWritesThumbnails) {
     EXPECT_EQ(Centre(again.Thumbnail(2)), (std::array<int, 3>{1, 2, 3}));
 }
 
+TEST_F(ImageListFixture, ThumbnailsSampleTheNearestPixelWithoutBlending) {
+    // Two pixels, red then blue, stretched to 43 columns: blending would
+    // give mixed colours near the middle.
+    DibEx image(1);
+    image.Setup(2, 1, 24);
+    image.Fill(255, 0, 0);
+    uint8_t* right = image.CommitLine(0, 1);
+    right[0] = 255;
+    right[1] = right[2] = 0;
+    image.Decommit();
+    ASSERT_EQ(ImageFile_Save(nullptr, dir.file("split.png").c_str(), &image, nullptr, nullptr, 0, 0), 1);
+    list.Load(settings.c_str(), false);
+    ASSERT_EQ(list.AddImage(dir.file("split.png").c_str()), 1);
+    auto& thumbnail = const_cast<DibEx&>(list.Thumbnail(4));
+    const uint8_t* line = thumbnail.CommitLine(30, 0);
+    EXPECT_EQ((std::array<int, 3>{line[20 * 3 + 2], line[20 * 3 + 1], line[20 * 3]}), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ((std::array<int, 3>{line[23 * 3 + 2], line[23 * 3 + 1], line[23 * 3]}), (std::array<int, 3>{0, 0, 255}));
+    thumbnail.Decommit();
+}
+
 TEST_F(ImageListFixture, ExtensionRuleAndThumbnailNamesIgnoringCase) {
     std::ofstream(folder + "/x.TIFF") << "taken, but no image";
     std::ofstream(folder + "/thumbnailX.png") << "skipped";
