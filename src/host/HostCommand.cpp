@@ -119,12 +119,16 @@ void CheckResult(int16_t result) {
 void WriteRecord(const FilterHost& host, const std::string& path) {
     std::string error;
     HostActionSt recorded;
-    if (!host.HasRecordedDescriptor()) throw CommandFailure{kExitPluginFailed, "the plug-in recorded nothing"};
-    recorded.descriptor = host.RecordedDescriptor();
+    try {
+        recorded.descriptor = host.RecordedDescriptor();
+    } catch (const DescriptorError& e) {
+        throw CommandFailure{kExitPluginFailed, std::string("the plug-in recorded no usable descriptor: ") + e.what()};
+    }
     if (!HostAction_Save(path, recorded, error)) throw CommandFailure{kExitUnwritable, error};
 }
 
 int Apply(const HostCommandLineSt& line) {
+    HostTerminal_CatchInterrupt();
     if (!HostImage_IsWritable(line.output))
         throw CommandFailure{kExitUsage, line.output + ": unknown image format (use .png, .jpg, .tif or .bmp)"};
     HostImageSt image = LoadInput(line.input);
@@ -136,7 +140,7 @@ int Apply(const HostCommandLineSt& line) {
     PluginLoader plugin;
     LoadPlugin(plugin, line.plugin);
     SeedTheSystemFolder();
-    HostTerminal_CatchInterrupt();
+    if (HostTerminal_Interrupted()) throw CommandFailure{kExitCancelled, "cancelled"};
     FilterHost host(std::move(image), std::move(selection));
     int16_t result = 0;
     {

@@ -1,6 +1,8 @@
 #include "HostDescriptor.h"
 
 #include <algorithm>
+#include <cstring>
+#include <span>
 #include <limits>
 #include <memory>
 
@@ -20,6 +22,37 @@ struct HostWriteDescriptorRecord {
 };
 
 namespace {
+
+void AppendWord(std::vector<uint8_t>& bytes, uint32_t word) {
+    const auto* raw = reinterpret_cast<const uint8_t*>(&word);
+    bytes.insert(bytes.end(), raw, raw + sizeof word);
+}
+
+// Reads a descriptor handle's content, refusing to run past its end.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    bool AtEnd() const { return position_ == bytes_.size(); }
+    uint32_t Word() {
+        uint32_t word = 0;
+        std::memcpy(&word, Take(sizeof word), sizeof word);
+        return word;
+    }
+    std::string Text(uint32_t length) {
+        const uint8_t* start = Take(length);
+        return {reinterpret_cast<const char*>(start), length};
+    }
+
+private:
+    const uint8_t* Take(std::size_t count) {
+        if (bytes_.size() - position_ < count) throw DescriptorError("the descriptor's content is cut short");
+        const uint8_t* start = bytes_.data() + position_;
+        position_ += count;
+        return start;
+    }
+    std::span<const uint8_t> bytes_;
+    std::size_t position_ = 0;
+};
 
 bool IsPrintable(char c) { return c >= 0x20 && c < 0x7f; }
 
@@ -169,18 +202,34 @@ DescriptorItems Descriptor_FromJson(const nlohmann::json& json) {
 }
 
 PIDescriptorHandle Descriptor_NewHandle(const DescriptorItems& items) {
-    try {
-        return HostHandle_NewText(Descriptor_ToJson(items).dump());
-    } catch (const nlohmann::json::exception& e) {
-        throw DescriptorError(std::string("descriptor cannot be stored: ") + e.what());
+    std::vector<uint8_t> bytes;
+    for (const DescriptorItem& item : items) {
+        AppendWord(bytes, item.key);
+        AppendWord(bytes, item.type);
+        if (item.type == kTypeText) {
+            AppendWord(bytes, static_cast<uint32_t>(item.text.size()));
+            bytes.insert(bytes.end(), item.text.begin(), item.text.end());
+        } else {
+            AppendWord(bytes, static_cast<uint32_t>(item.integer));
+        }
     }
+    return HostHandle_New(bytes);
 }
 
 DescriptorItems Descriptor_FromHandle(PIDescriptorHandle descriptor) {
     if (!HostHandle_IsLive(descriptor)) throw DescriptorError("no descriptor");
-    const nlohmann::json json = nlohmann::json::parse(HostHandle_Text(descriptor), nullptr, false);
-    if (json.is_discarded()) throw DescriptorError("the descriptor handle does not hold a descriptor");
-    return Descriptor_FromJson(json);
+    ByteReader reader(HostHandle_Bytes(descriptor));
+    DescriptorItems items;
+    while (!reader.AtEnd()) {
+        DescriptorItem item;
+        item.key = reader.Word();
+        item.type = reader.Word();
+        if (item.type == kTypeText) item.text = reader.Text(reader.Word());
+        else if (item.type == kTypeInteger) item.integer = static_cast<int32_t>(reader.Word());
+        else throw DescriptorError("the descriptor holds an item of an unknown type");
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 ReadDescriptorProcs* Descriptor_ReadProcs() {

@@ -1,11 +1,13 @@
 #pragma once
 // The host's scripting descriptors: an ordered list of key/type/value items.
 //
-// A descriptor handle holds the items as compact JSON text (the same form as
-// in action files, see Descriptor_ToJson).  The read procedures open a reader
-// over such a handle and hand out its items in order; the write procedures
-// collect items and close into a new handle.  Integers are signed 32-bit,
-// texts are byte strings.
+// A descriptor handle holds the items one after the other: key and type (4
+// bytes each), then an integer's 4 bytes, or a text's length (4 bytes) and
+// characters, in the machine's byte order (a handle never leaves the
+// process).  The read procedures open a reader over such a handle and hand
+// out its items in order; the write procedures collect items and close into
+// a new handle.  Integers are signed 32-bit, texts are byte strings; action
+// files hold the same items as JSON (Descriptor_ToJson).
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -45,6 +47,8 @@ DescriptorItems Descriptor_FromJson(const nlohmann::json& json);
 
 // A new handle holding the items; null when no memory.
 PIDescriptorHandle Descriptor_NewHandle(const DescriptorItems& items);
+// The items of a descriptor handle; a DescriptorError when the handle is not
+// live or its content is cut short or of an unknown type.
 DescriptorItems Descriptor_FromHandle(PIDescriptorHandle descriptor);
 
 // The tables to place in PIDescriptorParameters.

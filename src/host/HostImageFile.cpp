@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int32_t kLargestSide = 32767;
+constexpr uint32_t kLargestSide = 32767;
 
 // A 24-bit bitmap (bottom-up, blue green red) and an optional 8-bit alpha
 // bitmap into an interleaved top-down image.
@@ -105,13 +105,20 @@ bool HostImage_Load(const std::string& path, HostImageSt& image, std::string& er
         error = "cannot read " + path + ": no such file";
         return false;
     }
-    HostImageSt loaded;
-    if (!LoadByType(path, type, loaded)) {
+    // The header first: a broken file or a huge size is refused before any
+    // pixel memory is taken.
+    ImageFileWorkSt info;
+    if (ImageFile_Info(path.c_str(), &info) != kImageFileOk) {
         error = "cannot read " + path + ": not a readable image of its format";
         return false;
     }
-    if (loaded.width > kLargestSide || loaded.height > kLargestSide) {
+    if (info.image.width > kLargestSide || info.image.height > kLargestSide) {
         error = path + ": the image is larger than 32767 pixels in one direction";
+        return false;
+    }
+    HostImageSt loaded;
+    if (!LoadByType(path, type, loaded)) {
+        error = "cannot read " + path + ": not a readable image of its format";
         return false;
     }
     image = std::move(loaded);

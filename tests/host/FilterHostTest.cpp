@@ -162,6 +162,25 @@ TEST_F(FilterHostTest, RequestsOutsideTheImageOrPlanesAreRefused) {
     EXPECT_EQ(host.Stats().refusedRequests, 2);
 }
 
+TEST_F(FilterHostTest, AbortAndProgressReachTheHostsCallbacks) {
+    FilterHost host(Gradient(2, 2, 3), {});
+    int polls = 0;
+    std::vector<std::pair<int32_t, int32_t>> reports;
+    host.SetAbortTest([&polls] { return ++polls == 2; });
+    host.SetProgress([&reports](int32_t done, int32_t total) { reports.emplace_back(done, total); });
+    std::vector<HostBoolean> answers;
+    startBody = [&answers](FilterRecord& r) {
+        r.progressProc(0, 0);
+        r.progressProc(50, 100);
+        answers.push_back(r.abortProc());
+        answers.push_back(r.abortProc());
+    };
+    ASSERT_EQ(host.RunFilter(TestPluginMain, false), 0);
+    EXPECT_EQ(answers, (std::vector<HostBoolean>{0, 1}));
+    EXPECT_TRUE(host.AbortAnswered());
+    EXPECT_EQ(reports, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {50, 100}}));
+}
+
 TEST_F(FilterHostTest, ConstructionRefusesImagesTheRecordCannotDescribe) {
     EXPECT_THROW(FilterHost(HostImage_Make(40000, 1, 3), {}), std::invalid_argument);
     EXPECT_THROW(FilterHost(HostImage_Make(4, 4, 2), {}), std::invalid_argument);

@@ -2,6 +2,7 @@
 // procedures, and action files on disk.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "HostAction.h"
@@ -62,6 +63,20 @@ TEST(HostDescriptor, ReadingAValueOfTheOtherTypeFailsTheReader) {
     HostHandle_Dispose(descriptor);
 }
 
+TEST(HostDescriptor, CorruptHandleContentIsRefused) {
+    PIDescriptorHandle whole = Descriptor_NewHandle(Sample());
+    std::span<uint8_t> bytes = HostHandle_Bytes(whole);
+    Handle cut = HostHandle_New(bytes.first(bytes.size() - 1));  // the text's last character missing
+    EXPECT_THROW(Descriptor_FromHandle(cut), DescriptorError);
+    const DescriptorKeyID keys[] = {0};
+    EXPECT_EQ(Descriptor_ReadProcs()->openReadDescriptorProc(cut, keys), nullptr);
+    std::vector<uint8_t> unknownType(bytes.begin(), bytes.end());
+    unknownType[4] ^= 0xff;  // the first item's type
+    Handle odd = HostHandle_New(unknownType);
+    EXPECT_THROW(Descriptor_FromHandle(odd), DescriptorError);
+    for (Handle handle : {whole, cut, odd}) HostHandle_Dispose(handle);
+}
+
 TEST(HostDescriptor, WriterClosesIntoANewDescriptorAndCopiesTexts) {
     WriteDescriptorProcs* write = Descriptor_WriteProcs();
     PIWriteDescriptor writer = write->openWriteDescriptorProc();
@@ -92,6 +107,12 @@ TEST(HostAction, SavedActionLoadsBackUnchanged) {
     EXPECT_EQ(loaded.descriptor[0].integer, -2147483647 - 1);
     EXPECT_EQ(loaded.descriptor[1].text, "Texture/wood.jpg");
     EXPECT_FALSE(HostAction_Save(dir.file("missing/a.json"), action, error));
+    // JSON holds only UTF-8 text: such a path is refused, not mangled.
+    action.descriptor[1].text = "Texture/\xff.jpg";
+    error.clear();
+    EXPECT_FALSE(HostAction_Save(dir.file("b.json"), action, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b.json")));
 }
 
 TEST(HostAction, MalformedFilesAreRefusedWithAReason) {
