@@ -26,7 +26,7 @@ const std::vector<Output>& Outputs() {
         {"Foreground/sky.jpg", [] { return MakeSky(320, 240); }},
         {"Foreground/studio.jpg", [] { return MakeStudio(320, 240); }},
         {"Foreground/sunset.jpg", [] { return MakeSunset(320, 240); }},
-        {"Samples/Word.png", [] { return MakeWordSample(600, 220); }},
+        {"Samples/Word.png", [] { return MakeWordSample(640, 260); }},
         {"Samples/Star.png", [] { return MakeStarSample(320); }},
         {"Samples/Landscape.jpg", [] { return MakeLandscapeSample(480, 320); }},
     };

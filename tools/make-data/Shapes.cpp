@@ -84,10 +84,12 @@ Canvas PaintShape(int width, int height, const Rgb& top, const Rgb& bottom, Insi
 }  // namespace
 
 Canvas MakeWordSample(int width, int height) {
-    const double sx = 600.0 / width;
-    const double sy = 220.0 / height;
+    // The word's 600 x 220 frame with a margin of 20 on every side, so that
+    // bevels and shadows stay inside the picture.
+    const double sx = 640.0 / width;
+    const double sy = 260.0 / height;
     return PaintShape(width, height, {0.98, 0.55, 0.15}, {0.85, 0.15, 0.2}, [&](const Point& p) {
-        return WordInside({p.x * sx, p.y * sy}, 19.0) / sx;
+        return WordInside({p.x * sx - 20.0, p.y * sy - 20.0}, 19.0) / sx;
     });
 }
 
