@@ -106,9 +106,11 @@ void Prepare(ShadingBase& engine, ShadeBaseSt& b, int stage) {
     if (stage > 6) engine.MakeShadow(&b, 0, 100);
 }
 
+Setting SettingOf(const benchmark::State& state) { return static_cast<Setting>(state.range(2)); }
+
 // Times one stage, repeated on its own output (every stage accepts that).
 void Stage(benchmark::State& state, int stage, const std::function<void(ShadingBase&, ShadeBaseSt&)>& run) {
-    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), Setting::Everything);
+    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), SettingOf(state));
     ShadingBase engine;
     // A whole render first leaves the image copy that the shadow darkens.
     engine.Shading(&scene.block, 0, 100);
@@ -134,8 +136,8 @@ void BM_Lighting(benchmark::State& s) {
 void BM_CompositeShadow(benchmark::State& s) { Stage(s, 7, [](ShadingBase& e, ShadeBaseSt& b) { e.CompositeShadow(&b); }); }
 
 // A whole full render (nothing reused), from fresh copies of image and mask.
-void Render(benchmark::State& state, Setting setting) {
-    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), setting);
+void BM_Render(benchmark::State& state) {
+    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), SettingOf(state));
     ShadingBase engine;
     for (auto _ : state) {
         state.PauseTiming();
@@ -144,11 +146,18 @@ void Render(benchmark::State& state, Setting setting) {
         engine.Shading(&scene.block, 0, 100);
     }
 }
-void BM_RenderDefaults(benchmark::State& s) { Render(s, Setting::Defaults); }
-void BM_RenderTextureForeground(benchmark::State& s) { Render(s, Setting::Mapped); }
-void BM_RenderEverything(benchmark::State& s) { Render(s, Setting::Everything); }
 
-#define SIZES ->Args({640, 480})->Args({4000, 3000})->Unit(benchmark::kMillisecond)
+// Preview and full size, each with the defaults (setting 0), with texture
+// and foreground (1) and with every stage on (2).
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h", "setting"});
+    for (const int64_t setting : {0, 1, 2}) {
+        b->Args({640, 480, setting});
+        b->Args({4000, 3000, setting});
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+#define SIZES ->Apply(Sizes)
 BENCHMARK(BM_CreateDistance) SIZES;
 BENCHMARK(BM_FuncBevel) SIZES;
 BENCHMARK(BM_MakeBevel) SIZES;
@@ -158,8 +167,6 @@ BENCHMARK(BM_FuncAlpha) SIZES;
 BENCHMARK(BM_MakeShadow) SIZES;
 BENCHMARK(BM_Lighting) SIZES;
 BENCHMARK(BM_CompositeShadow) SIZES;
-BENCHMARK(BM_RenderDefaults) SIZES;
-BENCHMARK(BM_RenderTextureForeground) SIZES;
-BENCHMARK(BM_RenderEverything) SIZES;
+BENCHMARK(BM_Render) SIZES;
 
 }  // namespace

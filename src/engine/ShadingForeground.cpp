@@ -3,6 +3,7 @@
 // foreground, mirrored left to right and displaced along the surface normal.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "EngineColour.h"
 #include "ImageFunc.h"
@@ -65,20 +66,26 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
     const int32_t mapH = heights.Height();
     SetupProgress(start, end, mapH - 2 * kMapBorder);
 
+    // The window position of each column and row, divided once instead of
+    // once per pixel.
+    std::vector<int64_t> columnU(mapW);
+    for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c)
+        columnU[c] = static_cast<int64_t>(c + o.left - kMapBorder) * ww / imageW + left;
+
     for (int32_t r = kMapBorder; r < mapH - kMapBorder; ++r) {
         const int32_t y = r + o.top - kMapBorder;
+        const int64_t rowV = y * wh / imageH + top;
         const uint8_t* m = mask.Row(y);
         const int32_t* hRow = heights.Row(r);
         const int32_t* hUp = heights.Row(r + 1);
         const int32_t* hDown = heights.Row(r - 1);
         uint8_t* out = mapped.Row(r);
         for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
-            const int32_t x = c + o.left - kMapBorder;
-            if (m[x] == 0) continue;
+            if (m[c + o.left - kMapBorder] == 0) continue;
             const int32_t nx = hRow[c - 1] - hRow[c + 1];
             const int32_t ny = hUp[c] - hDown[c];
-            const int64_t u0 = x * ww / imageW + left + TruncateWide(displacement * nx);
-            const int64_t v0 = y * wh / imageH + top - TruncateWide(displacement * ny);
+            const int64_t u0 = columnU[c] + TruncateWide(displacement * nx);
+            const int64_t v0 = rowV - TruncateWide(displacement * ny);
             const int32_t fx = static_cast<int32_t>(u0 & 255);
             const int32_t fy = static_cast<int32_t>(v0 & 255);
             // Mirror left to right; beyond its edges the picture repeats its

@@ -138,7 +138,10 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 const double d = std::clamp(nX * light.x + nY * light.y + nZ * light.z, 0.0, 1.0);
                 diffuse += static_cast<int32_t>(256.0 * d) * light.power / 256;
                 const double rz = std::clamp(2.0 * nZ * d - light.z, 0.0, 1.0);
-                highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
+                // The power is the costliest step of the pixel; without
+                // strength, or at r = 0 with a positive exponent, it adds 0.
+                if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0))
+                    highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
             }
             int32_t l = std::min(diffuse, 256);
             l = std::min(s.solarize[l] + b.lightPower[0], 256);

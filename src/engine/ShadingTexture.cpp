@@ -134,8 +134,8 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
             const int32_t fy = static_cast<int32_t>(v0 & 255);
             const int32_t u = static_cast<int32_t>(u0 / 256);
             const int32_t v = static_cast<int32_t>(v0 / 256);
-            const int32_t un = (u + 1) % tw;
-            const int32_t vn = (v + 1) % th;
+            const int32_t un = u + 1 == tw ? 0 : u + 1;
+            const int32_t vn = v + 1 == th ? 0 : v + 1;
             const Bgr p = texture.At(u, v);
             const Bgr q = texture.At(un, v);
             const Bgr p1 = texture.At(u, vn);
