@@ -92,15 +92,17 @@ void SeedTheSystemFolder() {
     if (SeedSystemFolder(folder) < 0) Warn("cannot set up the system folder " + folder);
 }
 
-void SetUpHost(FilterHost& host, const HostCommandLineSt& line, const ReplaySt& replay, HostProgressBar& bar) {
-    if (line.rect) {
-        try {
-            host.SetFilterRect(*line.rect);
-        } catch (const std::invalid_argument&) {
-            throw CommandFailure{kExitUsage, "--rect lies outside the " + std::to_string(host.Image().width) + "x" +
-                                                 std::to_string(host.Image().height) + " image"};
-        }
+void SetFilterRect(FilterHost& host, const HostCommandLineSt& line) {
+    if (!line.rect) return;
+    try {
+        host.SetFilterRect(*line.rect);
+    } catch (const std::invalid_argument&) {
+        throw CommandFailure{kExitUsage, "--rect lies outside the " + std::to_string(host.Image().width) + "x" +
+                                             std::to_string(host.Image().height) + " image"};
     }
+}
+
+void SetUpRun(FilterHost& host, const HostCommandLineSt& line, const ReplaySt& replay, HostProgressBar& bar) {
     const int16_t playInfo = line.dialog ? int16_t{kPlayDialogDisplay} : replay.action.playInfo;
     if (replay.hasDescriptor) host.SetRecordedDescriptor(replay.action.descriptor, playInfo);
     else host.ClearRecordedDescriptor(playInfo);
@@ -133,6 +135,8 @@ int Apply(const HostCommandLineSt& line) {
         throw CommandFailure{kExitUsage, line.output + ": unknown image format (use .png, .jpg, .tif or .bmp)"};
     HostImageSt image = LoadInput(line.input);
     std::vector<uint8_t> selection = LoadSelection(line, image);
+    FilterHost host(std::move(image), std::move(selection));
+    SetFilterRect(host, line);
     const ReplaySt replay = PrepareReplay(line);
     CheckWritable(line.output);
     if (!line.record.empty()) CheckWritable(line.record);
@@ -141,11 +145,10 @@ int Apply(const HostCommandLineSt& line) {
     LoadPlugin(plugin, line.plugin);
     SeedTheSystemFolder();
     if (HostTerminal_Interrupted()) throw CommandFailure{kExitCancelled, "cancelled"};
-    FilterHost host(std::move(image), std::move(selection));
     int16_t result = 0;
     {
         HostProgressBar bar;
-        SetUpHost(host, line, replay, bar);
+        SetUpRun(host, line, replay, bar);
         result = host.RunFilter(plugin.Entry(), line.dialog);
     }
     CheckResult(result);
