@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "FileUtilities.h"
+#include "InstallData.h"
 #include "PrivateProfile.h"
 #include "TempDir.h"
 
@@ -226,6 +228,36 @@ TEST_F(StyleFileFixture, OverlongFileNameLeavesTheDefault) {
 
 TEST_F(StyleFileFixture, UnwritableFileReportsFailure) {
     EXPECT_EQ(style.SaveParam(dir.file("no-such-folder/x.mv").c_str()), 0);
+}
+
+// The styles shipped as installation data load, keep every value inside the
+// range of its control, and name image files that are shipped with them.
+TEST(ShippedStyles, LoadWithinRangesAndFindTheirImages) {
+    const std::filesystem::path data = InstallDataFolder();
+    ASSERT_TRUE(std::filesystem::exists(data / "Style" / "Default.mv"));
+    int count = 0;
+    for (const auto& file : std::filesystem::directory_iterator(data / "Style")) {
+        if (file.path().extension() != ".mv") continue;
+        ++count;
+        ShadeParams params{};
+        ShadeParamsSetDefaults(params, "");
+        StyleFile style(params, nullptr, "", {});
+        ASSERT_EQ(style.LoadParam(file.path().c_str()), 1) << file.path();
+        for (const ShadeParamEntry& entry : ShadeParamTable()) {
+            if (entry.part != ShadeParamPart::Style) continue;
+            if (entry.kind == ShadeParamKind::Text) {
+                const std::string name = ShadeParamText(params, entry);
+                if (!name.empty()) {
+                    EXPECT_EQ(GetFileAttributes((data / name).c_str()), 0) << file.path() << ": " << name;
+                }
+            } else if (entry.range) {
+                const int32_t value = ShadeParamInt(params, entry);
+                EXPECT_GE(value, entry.range->minimum) << file.path() << ": " << entry.key;
+                EXPECT_LE(value, entry.range->maximum) << file.path() << ": " << entry.key;
+            }
+        }
+    }
+    EXPECT_GE(count, 8);
 }
 
 }  // namespace
