@@ -2,6 +2,7 @@
 // the host core's descriptors.
 #include "ScriptParams.h"
 
+#include "HostHandles.h"
 #include "PluginTestSupport.h"
 
 namespace {
@@ -73,7 +74,10 @@ TEST_F(ScriptParams, UnknownKeyIsIgnored) {
 TEST_F(ScriptParams, LongTextIsStoredAsItsFirst254Characters) {
     std::string path(300, 'a');
     for (std::size_t i = 0; i < path.size(); ++i) path[i] = static_cast<char>('a' + i % 26);
+    const std::size_t handles = HostHandles_LiveCount();
     EXPECT_EQ(Replay({Text("pTpa", path)}), 0);
+    // Every text handle went back; the globals and the new descriptor stay.
+    EXPECT_EQ(HostHandles_LiveCount(), handles + 2);
     const HostParamBlock after = After();
     ASSERT_EQ(after.texturePath[0], 254);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(after.texturePath + 1), 254), path.substr(0, 254));
