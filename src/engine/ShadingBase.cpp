@@ -51,6 +51,20 @@ bool ShadingBase::ShapeFieldsUnchanged(const ShadeBaseSt& b) const {
            b.pMbr == l.pMbr;
 }
 
+// The shape maps cover the block's object rectangle (clamped to the mask)
+// plus the border.  Shading guarantees it; a stage run on its own after a
+// render of another shape finds maps that it must not address.
+bool ShadingBase::MapsFitObject(const ShadeBaseSt& b) const {
+    const CMacRect& o = b.objectRect;
+    return heightMap.IsValid() && b.image->GetWidth() == b.mask->GetWidth() &&
+           b.image->GetHeight() == b.mask->GetHeight() && o.left >= 0 && o.top >= 0 &&
+           o.right <= b.mask->GetWidth() &&
+           o.bottom <= b.mask->GetHeight() && !o.IsRectEmpty() &&
+           heightMap.GetWidth() == o.Width() + 2 * kMapBorder &&
+           heightMap.GetHeight() == o.Height() + 2 * kMapBorder &&
+           distanceMap.GetWidth() == heightMap.GetWidth() && distanceMap.GetHeight() == heightMap.GetHeight();
+}
+
 void ShadingBase::RefreshImageCopy(ShadeBaseSt& b) {
     if (b.colorWeight > 255) return;
     if (!imageCopy.IsValid() || imageCopy.GetWidth() != b.image->GetWidth() ||

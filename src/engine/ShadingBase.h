@@ -123,6 +123,7 @@ public:
 
 private:
     bool ShapeFieldsUnchanged(const ShadeBaseSt& block) const;
+    bool MapsFitObject(const ShadeBaseSt& block) const;
     bool TextureReuseAllowed(const ShadeBaseSt& block) const;
     bool ShadowReuseAllowed(const ShadeBaseSt& block) const;
     void RefreshImageCopy(ShadeBaseSt& block);

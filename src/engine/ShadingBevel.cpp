@@ -144,7 +144,7 @@ int ShadingBase::FuncAlpha(ShadeBaseSt* block, int, int) {
     int64_t t = static_cast<int64_t>(b.pMba) * b.standardSize / 10;
     const int64_t rel = maxDistance * b.pMba / 100;
     if (t < rel) t = t + (rel - t) * EdgeWeight(b.pMba) / 255;
-    if (t == 0 || bevelProfile == nullptr) return 0;
+    if (t == 0 || bevelProfile == nullptr || !MapsFitObject(b)) return 0;
 
     // The height one pixel in from the rim.  A profile shorter than 256
     // holds its last height for every longer distance.

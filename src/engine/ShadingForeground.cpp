@@ -21,7 +21,7 @@ int32_t ClampInner(int64_t v, int32_t size) {
 int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
     const ShadeBaseSt& b = *block;
     checkPoint = kCheckForeground;
-    if (b.foreground == nullptr || b.pEwi < 1) return 0;
+    if (b.foreground == nullptr || b.pEwi < 1 || !MapsFitObject(b)) return 0;
     const ShadeBaseSt& l = lastBlock;
     if (reuseAllowed && b.foregroundChanged == 0 && shapeChanged == 0 && ShapeFieldsUnchanged(b) &&
         b.foreground == l.foreground && b.pEsc == l.pEsc && b.pEtv == l.pEtv && b.pEox == l.pEox &&

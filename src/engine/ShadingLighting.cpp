@@ -75,7 +75,9 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     const CMacRect& o = b.objectRect;
     const CMacRect area(std::max(o.left, b.renderRect.left), std::max(o.top, b.renderRect.top),
                         std::min(o.right, b.renderRect.right), std::min(o.bottom, b.renderRect.bottom));
-    if (area.IsRectEmpty()) return 1;
+    if (area.IsRectEmpty() || !MapsFitObject(b)) return 1;
+    // What shows through a transparent material comes from the image copy.
+    if (b.colorWeight < 256 && !SameSize(imageCopy, *b.image)) return 1;
     SetupProgress(start, end, o.Height());
 
     LightingSetup s;

@@ -75,7 +75,7 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
         int32_t a = b.colorWeight;
         if (b.foreground != nullptr) a = std::max(b.pEwi, a);
         const bool textureWeighted = b.texture != nullptr && b.pTwi != 0 && a <= 255 &&
-                                     mappedTexture.IsValid() &&
+                                     MapsFitObject(b) && mappedTexture.IsValid() &&
                                      mappedTexture.GetWidth() == heightMap.GetWidth() &&
                                      mappedTexture.GetHeight() == heightMap.GetHeight();
 
@@ -178,6 +178,10 @@ void ShadingBase::CompositeShadow(ShadeBaseSt* block) {
     checkPoint = kCheckComposite;
     if (b.shadowWeight < 1 || shadowRect.Width() < 1 || shadowRect.Height() < 1) return;
     const int32_t m = shadowMargin;
+    // The shadow rectangle addresses the mask the shadow was drawn from.
+    if (shadowMap.GetWidth() != b.mask->GetWidth() + 2 * m || shadowMap.GetHeight() != b.mask->GetHeight() + 2 * m ||
+        b.image->GetWidth() != b.mask->GetWidth() || b.image->GetHeight() != b.mask->GetHeight())
+        return;
     const CMacRect& rr = b.renderRect;
     const CMacRect area(std::max(shadowRect.left - m, rr.left), std::max(shadowRect.top - m, rr.top),
                         std::min(shadowRect.right - m, rr.right), std::min(shadowRect.bottom - m, rr.bottom));

@@ -46,7 +46,7 @@ bool ShadingBase::TextureReuseAllowed(const ShadeBaseSt& b) const {
 int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     const ShadeBaseSt& b = *block;
     checkPoint = kCheckTexture;
-    if (b.texture == nullptr || (b.pTbu == 0 && b.pTco == 0 && b.pTwi == 0)) return 0;
+    if (b.texture == nullptr || (b.pTbu == 0 && b.pTco == 0 && b.pTwi == 0) || !MapsFitObject(b)) return 0;
     if (TextureReuseAllowed(b)) {
         textureMapChanged = 0;
         return 0;

@@ -1,0 +1,94 @@
+// Stages called on their own, outside a render, with maps left by a render
+// of another shape: they leave image and mask alone instead of addressing
+// maps of the wrong size.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "EngineTestShapes.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(DibEx& dib) {
+    const uint8_t* p = dib.CommitPixel();
+    return std::vector<uint8_t>(p, p + dib.GetPixelSize());
+}
+
+// Every stage in use: texture and foreground, soft rim, shadow with blur,
+// a half-transparent material.
+void EveryStage(TestScene& s, DibEx& picture) {
+    ShadeBaseSt& b = s.block;
+    b.texture = &picture;
+    b.foreground = &picture;
+    b.pTwi = 60;
+    b.pTco = 128;
+    b.pTsc = 50;
+    b.pEwi = 100;
+    b.pEsc = 50;
+    b.pMba = 30;
+    b.colorWeight = 128;
+    b.lightPower[1] = 200;
+    b.lightAngleV[1] = 40;
+    b.shadowWeight = 128;
+    b.shadowDiffusion = 20;
+    b.shadowDistance = 40;
+    b.pLes = 1;
+}
+
+TEST(StagesAlone, MapsOfAnotherShapeAreNotAddressed) {
+    DibEx picture(1);
+    picture.Setup(24, 18, 24);
+    picture.Fill(200, 120, 40);
+
+    TestScene small;
+    MakeScene(small, 30, 30, Disc(15, 15, 8));
+    EveryStage(small, picture);
+    ShadingBase engine;
+    ASSERT_EQ(engine.Shading(&small.block, 0, 100), 1);
+
+    // A larger scene whose object the maps do not cover.
+    TestScene large;
+    MakeScene(large, 120, 90, Disc(60, 45, 35));
+    EveryStage(large, picture);
+    const std::vector<uint8_t> image = Bytes(large.image);
+    const std::vector<uint8_t> mask = Bytes(large.mask);
+    ShadeBaseSt& b = large.block;
+    EXPECT_EQ(engine.TextureMapping(&b, 0, 100), 0);
+    EXPECT_EQ(engine.ForeGroundMapping(&b, 0, 100), 0);
+    EXPECT_EQ(engine.FuncAlpha(&b, 0, 100), 0);
+    LightingTables tables;
+    ShadingBase::BuildLightingTables(b, &tables);
+    EXPECT_EQ(engine.Lighting(&b, tables, 0, 100), 1);
+    engine.CompositeShadow(&b);
+    EXPECT_TRUE(Bytes(large.image) == image);
+    EXPECT_TRUE(Bytes(large.mask) == mask);
+
+    // The same scene through a render is shaded, and its stages then run.
+    ASSERT_EQ(engine.Shading(&b, 0, 100), 1);
+    EXPECT_FALSE(Bytes(large.image) == image);
+    EXPECT_EQ(engine.TextureMapping(&b, 0, 100), 1);
+    EXPECT_EQ(engine.ForeGroundMapping(&b, 0, 100), 1);
+    EXPECT_EQ(engine.FuncAlpha(&b, 0, 100), 1);
+}
+
+TEST(StagesAlone, LightingWithoutImageCopyLeavesATransparentMaterialUnlit) {
+    TestScene s;
+    MakeScene(s, 40, 40, Disc(20, 20, 12));
+    s.block.colorWeight = 100;
+    s.block.lightPower[0] = 128;
+    ShadingBase engine;
+    engine.CreateDistance(&s.block, 0, 100);
+    engine.FuncBevel(&s.block, 0, 100);
+    engine.MakeBevel(&s.block, 0, 100);
+    const std::vector<uint8_t> image = Bytes(s.image);
+    LightingTables tables;
+    ShadingBase::BuildLightingTables(s.block, &tables);
+    EXPECT_EQ(engine.Lighting(&s.block, tables, 0, 100), 1);
+    EXPECT_TRUE(Bytes(s.image) == image);
+    // An opaque material needs no copy and is lit.
+    s.block.colorWeight = 256;
+    EXPECT_EQ(engine.Lighting(&s.block, tables, 0, 100), 1);
+    EXPECT_FALSE(Bytes(s.image) == image);
+}
+
+}  // namespace
