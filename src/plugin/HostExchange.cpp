@@ -36,16 +36,19 @@ bool BitmapsFit(const FilterRecord& r, const DibEx& colour, const DibEx& alpha) 
 
 bool RowsFit(const void* data, int32_t rowBytes, int32_t bytes) { return data != nullptr && rowBytes >= bytes; }
 
-// What advanceState delivered must hold the requested rows.
-bool StripUsable(const FilterRecord& r, bool needOut, bool needMask) {
-    const int32_t width = FilterWidth(r);
-    return RowsFit(r.inData, r.inRowBytes, width * r.planes) &&
-           (!needOut || RowsFit(r.outData, r.outRowBytes, width * r.planes)) &&
-           (!needMask || RowsFit(r.maskData, r.maskRowBytes, width));
+uint8_t* RowOf(void* data, int32_t rowBytes, int32_t row, int32_t top) {
+    return static_cast<uint8_t*>(data) + static_cast<ptrdiff_t>(rowBytes) * (row - top);
 }
 
-const uint8_t* RowOf(const void* data, int32_t rowBytes, int32_t row, int32_t top) {
-    return static_cast<const uint8_t*>(data) + static_cast<ptrdiff_t>(rowBytes) * (row - top);
+bool RowsKept(const HostRect& rect, int16_t top, int16_t bottom) { return rect.top == top && rect.bottom == bottom; }
+
+// What advanceState delivered must be the rows asked for, in buffers that
+// hold them.
+bool StripDelivered(const FilterRecord& r, int16_t top, int16_t bottom, bool needOut, bool needMask) {
+    const int32_t width = FilterWidth(r);
+    return RowsKept(r.inRect, top, bottom) && RowsFit(r.inData, r.inRowBytes, width * r.planes) &&
+           (!needOut || (RowsKept(r.outRect, top, bottom) && RowsFit(r.outData, r.outRowBytes, width * r.planes))) &&
+           (!needMask || (RowsKept(r.maskRect, top, bottom) && RowsFit(r.maskData, r.maskRowBytes, width)));
 }
 
 // Runs rowFn(line, in, out, mask) for every row of filterRect, top row first,
@@ -67,10 +70,10 @@ bool TransferStrips(FilterRecord& r, int32_t stripRows, bool needOut, bool needM
             rect->top = top;
             rect->bottom = bottom;
         }
-        if (r.advanceState() != 0 || !StripUsable(r, needOut, needMask)) return false;
+        if (r.advanceState() != 0 || !StripDelivered(r, top, bottom, needOut, needMask)) return false;
         for (int32_t row = top; row < bottom; ++row, --line) {
             const uint8_t* in = RowOf(r.inData, r.inRowBytes, row, r.inRect.top);
-            uint8_t* out = needOut ? const_cast<uint8_t*>(RowOf(r.outData, r.outRowBytes, row, r.outRect.top)) : nullptr;
+            uint8_t* out = needOut ? RowOf(r.outData, r.outRowBytes, row, r.outRect.top) : nullptr;
             const uint8_t* mask = needMask ? RowOf(r.maskData, r.maskRowBytes, row, r.maskRect.top) : nullptr;
             rowFn(line, in, out, mask);
         }

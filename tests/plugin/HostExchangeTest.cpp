@@ -139,6 +139,22 @@ TEST(HostExchangeLoad, FailingAdvanceStateStops) {
     EXPECT_FALSE(HostExchange_Load(host.Record(), kStripRows, bitmaps.colour, bitmaps.alpha, loaded));
 }
 
+FilterHost* shortRowsHost = nullptr;
+
+TEST(HostExchangeLoad, RefusesRowsShorterThanThePixels) {
+    FilterHost host(PatternImage(6, 5, 3), {});
+    Bitmaps bitmaps(6, 5);
+    DirectStrips strips(host);
+    shortRowsHost = &host;
+    host.Record().advanceState = [] {
+        const HostErr status = shortRowsHost->AdvanceState();
+        shortRowsHost->Record().inRowBytes = 6 * 3 - 1;
+        return status;
+    };
+    HostExchangeLoadSt loaded;
+    EXPECT_FALSE(HostExchange_Load(host.Record(), kStripRows, bitmaps.colour, bitmaps.alpha, loaded));
+}
+
 // The rendered colour of bitmap pixel (x, line): red, green, blue.
 void PaintColour(Bitmaps& bitmaps, int32_t width, int32_t height) {
     for (int32_t line = 0; line < height; ++line) {
