@@ -17,6 +17,17 @@ int16_t PlayInfoFromJson(const nlohmann::json& json) {
     return static_cast<int16_t>(playInfo);
 }
 
+// One item a line, so that an action is easy to read and edit by hand.
+std::string ActionText(const HostActionSt& action) {
+    std::string text = "{\n  \"playInfo\": " + std::to_string(action.playInfo) + ",\n  \"descriptor\": [";
+    const char* separator = "\n    ";
+    for (const nlohmann::json& item : Descriptor_ToJson(action.descriptor)) {
+        text += separator + item.dump();
+        separator = ",\n    ";
+    }
+    return text + "\n  ]\n}\n";
+}
+
 }  // namespace
 
 bool HostAction_Load(const std::string& path, HostActionSt& action, std::string& error) {
@@ -46,8 +57,7 @@ bool HostAction_Load(const std::string& path, HostActionSt& action, std::string&
 bool HostAction_Save(const std::string& path, const HostActionSt& action, std::string& error) {
     std::string text;
     try {
-        const nlohmann::json json{{"playInfo", action.playInfo}, {"descriptor", Descriptor_ToJson(action.descriptor)}};
-        text = json.dump(2) + "\n";
+        text = ActionText(action);
     } catch (const std::exception& e) {
         error = "cannot store the action: " + std::string(e.what());
         return false;

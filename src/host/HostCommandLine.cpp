@@ -136,7 +136,8 @@ options of apply:
 Without --style, --action or --repeat the default parameters are applied.
 --style, --action and --repeat exclude each other.
 
-about sends the plug-in its about selector.
+about sends the plug-in its about selector (the splash window is not available
+in this build; the plug-in shows its about text).
 
 The system folder ($MORVANEL_HOME, else $XDG_CONFIG_HOME/Morvanel, else
 ~/.config/Morvanel) holds the plug-in's data and the host's state file with
