@@ -43,7 +43,8 @@ public:
     void SetRefreshPanes(RefreshPanes refresh) { refreshPanes_ = std::move(refresh); }
 
 private:
-    bool IsSettingsFile(const char* path) const { return settingsFile_ == path; }
+    // An empty settings path (a run without one) never names a file.
+    bool IsSettingsFile(const char* path) const { return !settingsFile_.empty() && settingsFile_ == path; }
     bool IsLoaded(const ShadeParamEntry& entry) const;
     void Refuse(const char* path) const;
 

@@ -215,6 +215,11 @@ TEST_F(StyleFileFixture, WithoutLocksEveryGroupIsRead) {
     EXPECT_EQ(params.LightPower[kLightChannelAmbient], 33);
     EXPECT_EQ(params.Length, 100);  // missing key: its default
     EXPECT_EQ(silent.LoadParam(dir.file("none.mv").c_str()), 0);
+
+    // Without a settings file an empty path is a missing style, not defaults.
+    StyleFile unnamed(params, nullptr, "", {});
+    EXPECT_EQ(unnamed.LoadParam(""), 0);
+    EXPECT_EQ(params.Height, 9);
 }
 
 TEST_F(StyleFileFixture, OverlongFileNameLeavesTheDefault) {
