@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "CommandTestSupport.h"
+#include "HostAction.h"
 #include "HostCommand.h"
 #include "TempDir.h"
 
@@ -113,6 +114,11 @@ TEST_F(MorvanelCommand, RecordedActionReplaysToTheSameBytes) {
     EXPECT_FALSE(styled.empty());
     EXPECT_EQ(styled, ReadFile(File("replayed.png")));
     EXPECT_NE(styled, ReadFile(File("default.png")));  // the style did something
+    HostActionSt recorded;
+    std::string error;
+    ASSERT_TRUE(HostAction_Load(File("gold.json"), recorded, error)) << error;
+    EXPECT_EQ(recorded.descriptor.size(), 59u);
+    EXPECT_EQ(recorded.playInfo, kPlayDialogDontDisplay);
 }
 
 TEST_F(MorvanelCommand, RepeatRunsWithTheLastRunsParameters) {
@@ -121,6 +127,7 @@ TEST_F(MorvanelCommand, RepeatRunsWithTheLastRunsParameters) {
     EXPECT_FALSE(std::filesystem::exists(File("repeat.png")));
 
     ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("styled.png"), "--style", kGoldStyle}), kExitOk) << errors_;
+    EXPECT_TRUE(std::filesystem::exists(dir_.path() / "system" / "HostParameters.state"));
     ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("repeat.png"), "--repeat"}), kExitOk) << errors_;
     EXPECT_EQ(ReadFile(File("styled.png")), ReadFile(File("repeat.png")));
 }
