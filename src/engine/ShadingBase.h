@@ -131,6 +131,7 @@ private:
     int BoxFilterHorizontal(DibEx& from, DibEx& to, int radius);
     int BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trackMaximum);
     int DarkenImageCopy(const ShadeBaseSt& block, int start, int end);
+    void BlurShadowBox(const CMacRect& box, int32_t radius);
     bool Step() { return progressWindow == nullptr || Progress(); }
 
     // progress

@@ -128,7 +128,7 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
 
         checkPoint = kCheckShadowBlur;
         if (!box.IsRectEmpty() && m > 0) {
-            IMAGE_BlurAroundZero(&shadowMap, m, 2);
+            BlurShadowBox(box, m);
             box = CMacRect(box.left - 2 * m, box.top - 2 * m, box.right + 2 * m, box.bottom + 2 * m);
         }
         checkPoint = kCheckShadowRect;
@@ -144,6 +144,28 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
     if (DarkenImageCopy(b, start, end) < 0) return -1;
     checkPoint = kCheckShadowDone;
     return 1;
+}
+
+void ShadingBase::BlurShadowBox(const CMacRect& box, int32_t m) {
+    // Two passes spread the drawn box by at most 2m, and beyond its edges a
+    // part of the map counts as 0 just as the map's outside does: blurring
+    // only the box grown by 2m gives the same bytes as blurring the map.
+    const int64_t grow = 2 * static_cast<int64_t>(m);
+    const int32_t width = shadowMap.GetWidth();
+    const int32_t height = shadowMap.GetHeight();
+    const CMacRect part(static_cast<int32_t>(std::clamp<int64_t>(box.left - grow, 0, width)),
+                        static_cast<int32_t>(std::clamp<int64_t>(box.top - grow, 0, height)),
+                        static_cast<int32_t>(std::clamp<int64_t>(box.right + grow, 0, width)),
+                        static_cast<int32_t>(std::clamp<int64_t>(box.bottom + grow, 0, height)));
+    if (part == CMacRect(0, 0, width, height)) {
+        IMAGE_BlurAroundZero(&shadowMap, m, 2);
+        return;
+    }
+    DibEx piece(2);
+    EnsureMap(piece, part.Width(), part.Height(), 8);
+    IMAGE_Move(&piece, &shadowMap, nullptr, &part);
+    IMAGE_BlurAroundZero(&piece, m, 2);
+    IMAGE_Move(&shadowMap, &piece, &part, nullptr);
 }
 
 int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {

@@ -1,7 +1,10 @@
 // The cast shadow: shares, offsets, blur and compositing.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "EngineTestShapes.h"
+#include "ImageFunc.h"
 
 namespace {
 
@@ -137,6 +140,27 @@ TEST(MakeShadow, BlurMakesAHaloUnderAVerticalLight) {
     EXPECT_GT(ShadowAt(engine, 38, 40), 0);
     EXPECT_GT(*s.mask.CommitLine(40, 38), 0);
     EXPECT_EQ(*s.mask.CommitLine(40, 30), 0);
+}
+
+TEST(MakeShadow, BlurOfTheBoxEqualsBlurOfTheWholeMap) {
+    // A vertical light draws the hard shadow 127 right under the square; the
+    // stage blurs only around it, which must equal blurring the whole map.
+    TestScene s;
+    ShadowScene(s);
+    s.block.lightAngleV[1] = 0;
+    s.block.lightAngleV[2] = 0;
+    s.block.shadowDiffusion = 30;  // margin 3
+    ShadingBase engine;
+    ASSERT_EQ(engine.MakeShadow(&s.block, 0, 100), 1);
+    const int32_t m = engine.GetShadowMargin();
+    DibEx whole(1);
+    whole.Setup(100 + 2 * m, 80 + 2 * m, 8);
+    whole.Fill(0);
+    for (int32_t y = 25; y < 55; ++y)
+        for (int32_t x = 40; x < 70; ++x) *whole.CommitLine(y + m, x + m) = 127;
+    ASSERT_EQ(IMAGE_BlurAroundZero(&whole, m, 2), 1);
+    for (int32_t y = 0; y < whole.GetHeight(); ++y)
+        ASSERT_EQ(0, std::memcmp(whole.CommitLine(y), engine.ShadowMap().CommitLine(y), whole.GetWidth())) << y;
 }
 
 }  // namespace
