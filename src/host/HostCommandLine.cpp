@@ -1,7 +1,6 @@
 #include "HostCommandLine.h"
 
 #include <charconv>
-#include <cstring>
 #include <limits>
 #include <vector>
 

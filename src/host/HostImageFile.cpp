@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 
 #include "DibEx.h"

@@ -1,6 +1,5 @@
 #include "HostState.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
