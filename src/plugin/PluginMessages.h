@@ -16,7 +16,6 @@ inline constexpr int kMessageStyleWarning = 48;    // an alert with OK
 inline constexpr int kMessageStyleQuestion = 112;  // bit 64: a Yes/No question
 inline constexpr int kMessageStyleQuestionBit = 64;
 inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
 // The text of a string id, at most 255 characters; empty when unknown.

@@ -1,5 +1,6 @@
 // The parameter block's paths and entry slots, and the strip height.
 #include "HostParamBlock.h"
+#include "PluginMessages.h"
 #include "Selectors.h"
 
 #include "PluginTestSupport.h"
@@ -80,7 +81,7 @@ TEST(ShellMessages, ErrorShowsCodeAndCheckpointAndIsRemembered) {
     EXPECT_EQ(theApp.GetLastError(), -555);
     // A question cannot be answered without a window: No.
     testing::internal::CaptureStderr();
-    EXPECT_EQ(theApp.DispMessageEx(112, "Open %s?", "help"), 7);
+    EXPECT_EQ(theApp.DispMessageEx(kMessageStyleQuestion, "Open %s?", "help"), kAnswerNo);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Open help?"), std::string::npos);
 }
 
