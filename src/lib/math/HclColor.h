@@ -18,8 +18,9 @@ struct HCLCOLOR {
 void RgbToHcl(HCLCOLOR* color);
 
 // Fills R, G, B from H, C, L, clamping each channel into 0..255.  Returns 1
-// when no channel had to be clamped, else 0.  A hue outside 0..251 gives
-// black (and 1: nothing was clamped).
+// when no channel had to be clamped, else 0.  The sextant is the truncated
+// quotient H/42, so hues -41..-1 fall into sextant 0; a hue below -41 or
+// above 251 gives black (and 1: nothing was clamped).
 int HclToRgb(HCLCOLOR* color);
 
 // Fills H (hue 0..251), C (saturation 0..255) and L (value 0..255) from
