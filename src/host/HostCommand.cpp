@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "AppFolder.h"
@@ -45,7 +47,7 @@ ReplaySt PrepareReplay(const HostCommandLineSt& line) {
         replay.hasDescriptor = false;
     } else {
         ShadeParams params = HostStyle_Defaults();
-        if (!line.style.empty() && !HostStyle_Load(line.style, params, error))
+        if (!line.style.empty() && !HostStyle_Load(HostStyle_Find(line.style), params, error))
             throw CommandFailure{kExitBadAction, error};
         replay.action.descriptor = HostStyle_Descriptor(params);
     }
@@ -111,52 +113,162 @@ void SetUpRun(FilterHost& host, const HostCommandLineSt& line, const ReplaySt& r
     host.SetProgress([&bar](int32_t done, int32_t total) { bar.Show(done, total); });
 }
 
-void CheckResult(int16_t result) {
+void CheckCancelled() {
     if (HostTerminal_Interrupted()) throw CommandFailure{kExitCancelled, "cancelled"};
+}
+
+void CheckResult(int16_t result) {
+    CheckCancelled();
     if (result == kResultUserCanceled) throw CommandFailure{kExitCancelled, "the plug-in cancelled the run"};
     if (result != 0)
         throw CommandFailure{kExitPluginFailed, "the plug-in failed with result " + std::to_string(result)};
 }
 
-void WriteRecord(const FilterHost& host, const std::string& path) {
+// The image is on disk by now: a record that cannot be written costs only
+// the record.
+void WriteRecord(const FilterHost& host, const std::string& path, const std::string& output) {
+    const std::string kept = "wrote " + output + ", but ";
     std::string error;
     HostActionSt recorded;
     try {
         recorded.descriptor = host.RecordedDescriptor();
     } catch (const DescriptorError& e) {
-        throw CommandFailure{kExitPluginFailed, std::string("the plug-in recorded no usable descriptor: ") + e.what()};
+        throw CommandFailure{kExitPluginFailed, kept + "the plug-in recorded no usable descriptor: " + e.what()};
     }
-    if (!HostAction_Save(path, recorded, error)) throw CommandFailure{kExitUnwritable, error};
+    if (!HostAction_Save(path, recorded, error)) throw CommandFailure{kExitUnwritable, kept + error};
+}
+
+// One input to one output.
+struct HostJobSt {
+    std::string input;
+    std::string output;
+};
+
+std::vector<HostJobSt> PlanJobs(const HostCommandLineSt& line) {
+    if (line.outDir.empty()) return {{line.inputs.front(), line.output}};
+    std::vector<HostJobSt> jobs;
+    std::set<std::string> names;
+    for (const std::string& input : line.inputs) {
+        const std::string name = std::filesystem::path(input).filename().string();
+        if (!names.insert(name).second)
+            throw CommandFailure{kExitUsage, "two inputs are called " + name + " and would write the same output"};
+        jobs.push_back({input, (std::filesystem::path(line.outDir) / name).string()});
+    }
+    return jobs;
+}
+
+// Whether two paths name the same file, existing or not (through links and
+// "..", as far as the file system can tell).
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const auto canonical = [&ec](const std::string& path) {
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec).lexically_normal();
+    };
+    const auto canonicalA = canonical(a);
+    if (ec) return false;
+    const auto canonicalB = canonical(b);
+    return !ec && canonicalA == canonicalB;
+}
+
+// A record written over an image or style of the run would destroy it.
+void CheckRecordPath(const HostCommandLineSt& line, const std::vector<HostJobSt>& jobs, const std::string& style) {
+    if (line.record.empty()) return;
+    std::vector<std::pair<std::string, std::string>> files{{"selection", line.selection}, {"style", style}};
+    for (const HostJobSt& job : jobs) {
+        files.emplace_back("input image", job.input);
+        files.emplace_back("output image", job.output);
+    }
+    for (const auto& [what, path] : files)
+        if (!path.empty() && SameFile(line.record, path))
+            throw CommandFailure{kExitUsage, "--record " + line.record + " names the " + what + " of this run"};
+}
+
+void CheckOutputFormat(const std::string& output) {
+    if (!HostImage_IsWritable(output))
+        throw CommandFailure{kExitUsage, output + ": unknown image format (use .png, .jpg, .tif or .bmp)"};
+}
+
+// Makes the batch's output folder when it is missing.
+void PrepareOutDir(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directory(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec))
+        throw CommandFailure{kExitUnwritable, "cannot make the output folder " + folder};
+}
+
+// Renders one job and writes its output; throws CommandFailure.
+void RunJob(PluginMainProc entry, const HostCommandLineSt& line, const ReplaySt& replay, const HostJobSt& job,
+            HostProgressBar& bar) {
+    HostImageSt image = LoadInput(job.input);
+    std::vector<uint8_t> selection = LoadSelection(line, image);
+    FilterHost host(std::move(image), std::move(selection));
+    SetFilterRect(host, line);
+    CheckCancelled();
+    SetUpRun(host, line, replay, bar);
+    CheckResult(host.RunFilter(entry, line.dialog));
+
+    std::string error;
+    if (!HostImage_Save(job.output, host.Image(), error)) throw CommandFailure{kExitUnwritable, error};
+    if (!HostState_Save(host.Parameters())) Warn("cannot keep the parameters for --repeat in " + HostState_Path());
+    if (!line.record.empty()) WriteRecord(host, line.record, job.output);
+}
+
+// Every job in turn, one progress bar over them all.  A failing job is
+// reported by its input's name and the batch goes on; Ctrl-C ends it.
+int RunBatch(PluginMainProc entry, const HostCommandLineSt& line, const ReplaySt& replay,
+             const std::vector<HostJobSt>& jobs) {
+    int worst = kExitOk;
+    int failed = 0;
+    HostProgressBar bar(static_cast<int>(jobs.size()));
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        bar.StartItem(static_cast<int>(index));
+        try {
+            RunJob(entry, line, replay, jobs[index], bar);
+        } catch (const CommandFailure& failure) {
+            if (failure.code == kExitCancelled) throw;
+            bar.Note("morvanel: " + jobs[index].input + ": " + failure.message);
+            worst = std::max<int>(worst, failure.code);
+            ++failed;
+        }
+    }
+    bar.StartItem(static_cast<int>(jobs.size()));
+    bar.Finish();
+    if (failed > 0)
+        std::fprintf(stderr, "morvanel: %d of %zu images failed\n", failed, jobs.size());
+    return worst;
 }
 
 int Apply(const HostCommandLineSt& line) {
     HostTerminal_CatchInterrupt();
-    if (!HostImage_IsWritable(line.output))
-        throw CommandFailure{kExitUsage, line.output + ": unknown image format (use .png, .jpg, .tif or .bmp)"};
-    HostImageSt image = LoadInput(line.input);
-    std::vector<uint8_t> selection = LoadSelection(line, image);
-    FilterHost host(std::move(image), std::move(selection));
-    SetFilterRect(host, line);
+    const std::vector<HostJobSt> jobs = PlanJobs(line);
+    for (const HostJobSt& job : jobs) CheckOutputFormat(job.output);
+    // Styles are found by name in the system folder, which must hold them.
+    SeedTheSystemFolder();
+    const std::string style = line.style.empty() ? std::string() : HostStyle_Find(line.style);
+    CheckRecordPath(line, jobs, style);
     const ReplaySt replay = PrepareReplay(line);
-    CheckWritable(line.output);
+    if (!line.outDir.empty()) PrepareOutDir(line.outDir);
+    for (const HostJobSt& job : jobs) CheckWritable(job.output);
     if (!line.record.empty()) CheckWritable(line.record);
 
     PluginLoader plugin;
     LoadPlugin(plugin, line.plugin);
-    SeedTheSystemFolder();
-    if (HostTerminal_Interrupted()) throw CommandFailure{kExitCancelled, "cancelled"};
-    int16_t result = 0;
-    {
-        HostProgressBar bar;
-        SetUpRun(host, line, replay, bar);
-        result = host.RunFilter(plugin.Entry(), line.dialog);
-    }
-    CheckResult(result);
+    CheckCancelled();
+    if (!line.outDir.empty()) return RunBatch(plugin.Entry(), line, replay, jobs);
+    HostProgressBar bar;
+    RunJob(plugin.Entry(), line, replay, jobs.front(), bar);
+    return kExitOk;
+}
 
-    std::string error;
-    if (!line.record.empty()) WriteRecord(host, line.record);
-    if (!HostImage_Save(line.output, host.Image(), error)) throw CommandFailure{kExitUnwritable, error};
-    if (!HostState_Save(host.Parameters())) Warn("cannot keep the parameters for --repeat in " + HostState_Path());
+int Styles() {
+    SeedTheSystemFolder();
+    const std::vector<HostStyleNameSt> styles = HostStyle_List();
+    if (styles.empty()) std::printf("no styles found\n");
+    std::size_t width = 0;
+    for (const HostStyleNameSt& style : styles) width = std::max(width, style.name.size());
+    for (const HostStyleNameSt& style : styles)
+        std::printf("%-*s  %s\n", static_cast<int>(width), style.name.c_str(), style.path.c_str());
     return kExitOk;
 }
 
@@ -177,6 +289,7 @@ int HostCommand_Run(int argc, const char* const* argv) {
         const HostCommandLineSt line = HostCommandLine_Parse(argc, argv);
         switch (line.kind) {
             case HostCommandKind::Help: std::fputs(HostCommandLine_Help(), stdout); return kExitOk;
+            case HostCommandKind::Styles: return Styles();
             case HostCommandKind::About: return About(line);
             case HostCommandKind::Apply: return Apply(line);
         }

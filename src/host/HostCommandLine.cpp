@@ -58,6 +58,7 @@ void SetOnce(std::string& field, const std::string& option, std::string value) {
 
 void ParseApplyArgument(const std::string& argument, ArgumentReader& reader, HostCommandLineSt& line) {
     if (argument == "-o" || argument == "--output") SetOnce(line.output, argument, reader.ValueOf(argument));
+    else if (argument == "--out-dir") SetOnce(line.outDir, argument, reader.ValueOf(argument));
     else if (argument == "--style") SetOnce(line.style, argument, reader.ValueOf(argument));
     else if (argument == "--selection") SetOnce(line.selection, argument, reader.ValueOf(argument));
     else if (argument == "--action") SetOnce(line.action, argument, reader.ValueOf(argument));
@@ -67,12 +68,18 @@ void ParseApplyArgument(const std::string& argument, ArgumentReader& reader, Hos
     else if (argument == "--dialog") line.dialog = true;
     else if (argument == "--repeat") line.repeat = true;
     else if (!argument.empty() && argument[0] == '-') throw HostUsageError("unknown option " + argument);
-    else SetOnce(line.input, "the input image", argument);
+    else line.inputs.push_back(argument);
 }
 
 void CheckApply(const HostCommandLineSt& line) {
-    if (line.input.empty()) throw HostUsageError("apply needs an input image");
-    if (line.output.empty()) throw HostUsageError("apply needs an output image (-o OUT)");
+    if (line.inputs.empty()) throw HostUsageError("apply needs an input image");
+    if (!line.output.empty() && !line.outDir.empty()) throw HostUsageError("-o and --out-dir exclude each other");
+    if (line.outDir.empty()) {
+        if (line.output.empty()) throw HostUsageError("apply needs an output image (-o OUT) or --out-dir DIR");
+        if (line.inputs.size() > 1) throw HostUsageError("several input images need --out-dir DIR instead of -o");
+    } else if (line.inputs.size() > 1 && (line.dialog || !line.record.empty())) {
+        throw HostUsageError("--dialog and --record take a single input image");
+    }
     const int sources = !line.style.empty() + !line.action.empty() + line.repeat;
     if (sources > 1) throw HostUsageError("--style, --action and --repeat exclude each other");
 }
@@ -97,6 +104,11 @@ HostCommandLineSt HostCommandLine_Parse(int argc, const char* const* argv) {
         }
         return line;
     }
+    if (command == "styles") {
+        line.kind = HostCommandKind::Styles;
+        if (!reader.Done()) throw HostUsageError("styles takes no arguments");
+        return line;
+    }
     if (command != "apply") throw HostUsageError("unknown command " + command);
     line.kind = HostCommandKind::Apply;
     while (!reader.Done()) {
@@ -113,20 +125,29 @@ HostCommandLineSt HostCommandLine_Parse(int argc, const char* const* argv) {
 
 const char* HostCommandLine_Help() {
     return R"(usage: morvanel apply IN -o OUT [options]
+       morvanel apply IN... --out-dir DIR [options]
+       morvanel styles
        morvanel about [--plugin LIBRARY]
        morvanel --help
 
 apply renders IN with the Morvanel plug-in and writes OUT.  IN and OUT are
 PNG, JPEG, TIFF or BMP files (by extension).  An alpha channel of IN (PNG,
 TIFF) is the layer's transparency and is written back when OUT is PNG or TIFF.
+With --out-dir, every IN is rendered with the same parameters and written to
+DIR under its own file name; a file that fails is named and skipped.
 
 options of apply:
   -o, --output OUT      the image to write (replaced only when the run succeeds)
-  --style FILE.mv       apply a style file, replayed silently
+  --out-dir DIR         write each output to DIR (made when missing)
+  --style STYLE         apply a style, replayed silently: a file (FILE.mv or a
+                        path with "/"), or a name such as Gold, looked up in
+                        the system folder's Style folder, then here
   --action FILE.json    replay a recorded action (silently unless its
-                        playInfo is 1, which asks for the dialog)
+                        playInfo is 1, which asks for the dialog); entries
+                        it does not hold keep their defaults
   --repeat              run again with the parameters of the last run
-  --record FILE.json    write the action that the run recorded
+  --record FILE.json    after the image, write the action the run recorded
+                        (a file name that is not UTF-8 is kept as {"hex": ...})
   --selection MASK      a grey image of IN's size: the selection
   --rect X,Y,W,H        filter only this rectangle (pixels, from the top left)
   --dialog              run the plug-in with its dialog
@@ -135,23 +156,28 @@ options of apply:
 Without --style, --action or --repeat the default parameters are applied.
 --style, --action and --repeat exclude each other.
 
+styles lists the styles that --style finds by name, with their files.
+
 about sends the plug-in its about selector (the splash window is not available
 in this build; the plug-in shows its about text).
 
 The system folder ($MORVANEL_HOME, else $XDG_CONFIG_HOME/Morvanel, else
 ~/.config/Morvanel) holds the plug-in's data and the host's state file with
-the parameters of the last run.  Ctrl-C cancels a run.
+the parameters of the last run.  Progress is shown on standard error (a bar
+on a terminal, else one final line).  Ctrl-C cancels a run.
 
-exit codes:
+exit codes (a batch exits with the highest code of the files that failed):
   0  success
   1  unexpected internal error
   2  usage: unknown command or option, missing or malformed argument,
-     a rectangle outside the image, an unknown output format
+     a rectangle outside the image, an unknown output format, a record file
+     that names an image or style of the run
   3  the input image or the selection cannot be read (or has another size)
   4  the style or action file cannot be read or is malformed, or there is
      no last run to repeat
   5  the plug-in cannot be loaded or reports a failure
   6  the run was cancelled (Ctrl-C, or the plug-in answered "cancelled")
-  7  the output image or the record file cannot be written
+  7  the output image or the record file cannot be written (when only the
+     record fails, the image has been written)
 )";
 }

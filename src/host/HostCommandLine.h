@@ -3,16 +3,18 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "HostInterface.h"
 
-enum class HostCommandKind { Apply, About, Help };
+enum class HostCommandKind { Apply, Styles, About, Help };
 
 struct HostCommandLineSt {
     HostCommandKind kind = HostCommandKind::Help;
-    std::string input;
-    std::string output;
-    std::string style;      // --style FILE.mv
+    std::vector<std::string> inputs;  // one, or many with --out-dir
+    std::string output;     // -o OUT (one input)
+    std::string outDir;     // --out-dir DIR (a batch: DIR/<input's file name>)
+    std::string style;      // --style FILE.mv or NAME
     std::string selection;  // --selection MASK
     std::string action;     // --action FILE.json
     std::string record;     // --record FILE.json

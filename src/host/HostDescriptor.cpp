@@ -65,6 +65,43 @@ int32_t JsonInteger(const nlohmann::json& value, const std::string& key) {
     throw DescriptorError("the value of \"" + key + "\" is not a 32-bit integer");
 }
 
+// A text that is not UTF-8 (a file name in another encoding) cannot be a
+// JSON string; it is kept byte for byte as {"hex": "2f746d70e9"}.
+nlohmann::json TextToJson(const std::string& text) {
+    nlohmann::json json(text);
+    try {
+        (void)json.dump();
+        return json;
+    } catch (const nlohmann::json::type_error&) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string hex;
+        for (unsigned char c : text) hex += {kDigits[c >> 4], kDigits[c & 15]};
+        return {{"hex", hex}};
+    }
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string TextFromJson(const nlohmann::json& value, const std::string& key) {
+    if (value.is_string()) return value.get<std::string>();
+    const std::string error = "the value of \"" + key + "\" must be a string or {\"hex\": \"...\"}";
+    if (value.size() != 1 || !value.contains("hex") || !value["hex"].is_string()) throw DescriptorError(error);
+    const std::string hex = value["hex"].get<std::string>();
+    if (hex.size() % 2 != 0) throw DescriptorError(error);
+    std::string text;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexDigit(hex[i]), low = HexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) throw DescriptorError(error);
+        text += static_cast<char>(high * 16 + low);
+    }
+    return text;
+}
+
 DescriptorItem ItemFromJson(const nlohmann::json& entry) {
     if (!entry.is_object() || !entry.contains("key") || !entry.contains("value") || !entry["key"].is_string())
         throw DescriptorError("a descriptor item needs a \"key\" string and a \"value\"");
@@ -72,9 +109,9 @@ DescriptorItem ItemFromJson(const nlohmann::json& entry) {
     DescriptorItem item;
     item.key = Descriptor_KeyFromName(name);
     const nlohmann::json& value = entry["value"];
-    if (value.is_string()) {
+    if (value.is_string() || value.is_object()) {
         item.type = kTypeText;
-        item.text = value.get<std::string>();
+        item.text = TextFromJson(value, name);
     } else {
         item.type = kTypeInteger;
         item.integer = JsonInteger(value, name);
@@ -188,7 +225,7 @@ DescriptorKeyID Descriptor_KeyFromName(std::string_view name) {
 nlohmann::json Descriptor_ToJson(const DescriptorItems& items) {
     nlohmann::json list = nlohmann::json::array();
     for (const DescriptorItem& item : items) {
-        nlohmann::json value = item.type == kTypeText ? nlohmann::json(item.text) : nlohmann::json(item.integer);
+        nlohmann::json value = item.type == kTypeText ? TextToJson(item.text) : nlohmann::json(item.integer);
         list.push_back({{"key", Descriptor_KeyName(item.key)}, {"value", std::move(value)}});
     }
     return list;

@@ -41,7 +41,10 @@ std::string Descriptor_KeyName(DescriptorKeyID key);
 DescriptorKeyID Descriptor_KeyFromName(std::string_view name);
 
 // [{"key": "pMhe", "value": 12}, {"key": "pTpa", "value": "Texture/a.jpg"}]:
-// a number is an integer item, a string a text item.
+// a number is an integer item, a string a text item.  A text that is not
+// valid UTF-8 is written as its bytes in hexadecimal,
+// {"key": "pTpa", "value": {"hex": "2f746d702fe92e6a7067"}}, and read back
+// byte for byte.
 nlohmann::json Descriptor_ToJson(const DescriptorItems& items);
 DescriptorItems Descriptor_FromJson(const nlohmann::json& json);
 

@@ -3,9 +3,24 @@
 // record turned into the descriptor of its 59 scripted entries, so that a
 // style reaches the plug-in the way a recorded action does.
 #include <string>
+#include <vector>
 
 #include "HostDescriptor.h"
 #include "ShadeParams.h"
+
+// A style given by name: a name without "/" that does not end in ".mv" is
+// NAME.mv in the system folder's style folder, else in the working folder
+// (the name's case need not match there).  Anything else is a path and is
+// returned as it is, as is a name found in neither place.
+std::string HostStyle_Find(const std::string& nameOrPath);
+
+struct HostStyleNameSt {
+    std::string name;  // the file name without ".mv"
+    std::string path;
+};
+// The styles that can be given by name, sorted by name; a name found in both
+// folders is listed once, with the file that HostStyle_Find chooses.
+std::vector<HostStyleNameSt> HostStyle_List();
 
 // The defaults (PathDefault: the user's pictures folder).
 ShadeParams HostStyle_Defaults();

@@ -8,6 +8,10 @@
 void HostParamBlockInit(HostParamBlock& block) {
     std::memset(&block, 0, sizeof block);
     block.StripRows = 1;
+    // PathDefault is not a scripted entry: the pictures folder is not needed.
+    ShadeParams defaults{};
+    ShadeParamsSetDefaults(defaults, {});
+    AppToPhotoshop(defaults, block);
 }
 
 int32_t* HostParamBlockInt(HostParamBlock& block, int scriptIndex) {

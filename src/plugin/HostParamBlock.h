@@ -43,7 +43,9 @@ static_assert(offsetof(HostParamBlock, HostIsPremiere) == 745);
 static_assert(offsetof(HostParamBlock, HostIsAfterEffects) == 746);
 static_assert(sizeof(HostParamBlock) == 748);
 
-// A new block: paths empty, flags 0, StripRows 1, integer entries 0.
+// A new block: flags 0, StripRows 1, and every scripted entry (paths
+// included) at its default, so that a recorded descriptor holding only some
+// keys changes those keys of the defaults.
 void HostParamBlockInit(HostParamBlock& block);
 
 // The slot of a scripted integer entry (0..58 except 24 and 37), or nullptr.

@@ -40,9 +40,24 @@ void RequestAllPlanes(FilterRecord& record) {
     record.inputRate = record.maskRate = kFixedOne;
 }
 
+// A silent render reports its progress (0 to 100) through the host's
+// progress procedure and asks the host's abort test at every step, so that
+// the user can stop a long render without a dialog.
+class HostProgress : public ShadingProgressWindow {
+public:
+    explicit HostProgress(const FilterRecord& record) : record_(record) {}
+    void PostMessage(long, int value, int) override {
+        if (record_.progressProc != nullptr) record_.progressProc(value, 100);
+    }
+    bool UserAborted() override { return record_.abortProc != nullptr && record_.abortProc() != 0; }
+
+private:
+    const FilterRecord& record_;
+};
+
 // A run without the dialog: the block's values, rendered over the whole
 // area and written back.  A failed load writes nothing: the bitmaps would
-// hold a partial image.
+// hold a partial image; neither does an aborted render.
 void RunSilently(Globals* globals, HostParamBlock& block) {
     FilterRecord& record = *globals->filterRecord;
     if (record.progressProc != nullptr) record.progressProc(0, 0);
@@ -52,7 +67,13 @@ void RunSilently(Globals* globals, HostParamBlock& block) {
         *globals->result = kResultUserCanceled;
         return;
     }
-    theApp.Filter(&theApp.FullImage(), &theApp.FullMask(), nullptr, nullptr, nullptr);
+    HostProgress progress(record);
+    volatile int aborted = 0;
+    theApp.Filter(&theApp.FullImage(), &theApp.FullMask(), nullptr, &progress, &aborted);
+    if (aborted != 0) {
+        *globals->result = kResultUserCanceled;
+        return;
+    }
     if (!theApp.SaveImage()) {
         theApp.ErrorMessage(kErrorSaveImage);
         *globals->result = kResultUserCanceled;

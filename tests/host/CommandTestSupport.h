@@ -1,8 +1,12 @@
 #pragma once
 // Running the morvanel command as a child process, and test images.
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,18 +14,22 @@
 
 #include "FilterHost.h"
 #include "HostImageFile.h"
+#include "TempDir.h"
 
 namespace morvanel_test {
 
-// Runs the command with args; its standard error goes to errorFile.
+// Runs the command with args in the folder cwd (empty: this one); its
+// standard error goes to errorFile, its standard output to outputFile.
 // Returns the exit code, or -1 when it did not exit normally.
-inline int RunMorvanel(const std::vector<std::string>& args, const std::string& errorFile) {
+inline int RunMorvanel(const std::vector<std::string>& args, const std::string& errorFile,
+                       const std::string& cwd = {}, const std::string& outputFile = "/dev/null") {
     const pid_t child = ::fork();
     if (child == 0) {
         std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        if (std::freopen(errorFile.c_str(), "w", stderr) == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr)
+        if (std::freopen(errorFile.c_str(), "w", stderr) == nullptr ||
+            std::freopen(outputFile.c_str(), "w", stdout) == nullptr || (!cwd.empty() && ::chdir(cwd.c_str()) != 0))
             ::_exit(126);
         ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
         ::execv(MORVANEL_COMMAND, argv.data());
@@ -29,6 +37,38 @@ inline int RunMorvanel(const std::vector<std::string>& args, const std::string& 
     }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// Runs the command on a terminal of its own (a pseudo-terminal) and collects
+// what it writes there.  With interrupt, the first time the progress bar
+// shows a percentage between 1 and 50 the command gets SIGINT, as from Ctrl-C.
+inline int RunMorvanelOnTerminal(const std::vector<std::string>& args, std::string& text, bool interrupt = false) {
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
+        ::execv(MORVANEL_COMMAND, argv.data());
+        ::_exit(127);
+    }
+    if (child < 0) return -1;
+    text.clear();
+    bool interrupted = false;
+    char buffer[4096];
+    for (ssize_t count; (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(count));
+        for (int percent = 1; interrupt && !interrupted && percent <= 50; ++percent)
+            if (text.find(" " + std::to_string(percent) + "%") != std::string::npos) {
+                ::kill(child, SIGINT);
+                interrupted = true;
+            }
+    }
+    ::close(terminal);
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 }
 
@@ -74,5 +114,31 @@ inline bool DiffersWithin(const HostImageSt& a, const HostImageSt& b, HostRect r
         }
     return false;
 }
+
+// The command run on files in a temporary folder, with a system folder and
+// home of its own.
+class CommandTest : public ::testing::Test {
+protected:
+    CommandTest() : home_(dir_) {}
+
+    std::string File(const std::string& name) const { return dir_.file(name); }
+
+    int Run(const std::vector<std::string>& args, const std::string& cwd = {}) {
+        const int code = RunMorvanel(args, File("stderr.txt"), cwd, File("stdout.txt"));
+        errors_ = ReadFile(File("stderr.txt"));
+        output_ = ReadFile(File("stdout.txt"));
+        return code;
+    }
+
+    void Write(const std::string& name, const HostImageSt& image) {
+        std::string error;
+        ASSERT_TRUE(HostImage_Save(File(name), image, error)) << error;
+    }
+
+    TempDir dir_;
+    ScopedHome home_;
+    std::string errors_;
+    std::string output_;
+};
 
 }  // namespace morvanel_test

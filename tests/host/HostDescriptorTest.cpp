@@ -107,12 +107,11 @@ TEST(HostAction, SavedActionLoadsBackUnchanged) {
     EXPECT_EQ(loaded.descriptor[0].integer, -2147483647 - 1);
     EXPECT_EQ(loaded.descriptor[1].text, "Texture/wood.jpg");
     EXPECT_FALSE(HostAction_Save(dir.file("missing/a.json"), action, error));
-    // JSON holds only UTF-8 text: such a path is refused, not mangled.
-    action.descriptor[1].text = "Texture/\xff.jpg";
-    error.clear();
-    EXPECT_FALSE(HostAction_Save(dir.file("b.json"), action, error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir.file("b.json")));
+    // A path that is not UTF-8 is kept byte for byte, the NUL byte included.
+    action.descriptor[1].text = std::string("Texture/\xff\0\xc3.jpg", 15);
+    ASSERT_TRUE(HostAction_Save(dir.file("b.json"), action, error)) << error;
+    ASSERT_TRUE(HostAction_Load(dir.file("b.json"), loaded, error)) << error;
+    EXPECT_EQ(loaded.descriptor[1].text, action.descriptor[1].text);
 }
 
 TEST(HostAction, MalformedFilesAreRefusedWithAReason) {
@@ -125,6 +124,9 @@ TEST(HostAction, MalformedFilesAreRefusedWithAReason) {
         {"fraction", R"({"descriptor": [{"key": "pMhe", "value": 1.5}]})"},
         {"no value", R"({"descriptor": [{"key": "pMhe"}]})"},
         {"play info", R"({"playInfo": 7, "descriptor": []})"},
+        {"odd hex", R"({"descriptor": [{"key": "pTpa", "value": {"hex": "2f7"}}]})"},
+        {"not hex", R"({"descriptor": [{"key": "pTpa", "value": {"hex": "zz"}}]})"},
+        {"other object", R"({"descriptor": [{"key": "pTpa", "value": {"text": "a"}}]})"},
     };
     for (const auto& [name, text] : cases) {
         std::ofstream(dir.file("bad.json")) << text;

@@ -18,27 +18,7 @@ using morvanel_test::ReadFile;
 
 const std::string kGoldStyle = std::string(MORVANEL_TEST_STYLES) + "/Gold.mv";
 
-class MorvanelCommand : public ::testing::Test {
-protected:
-    MorvanelCommand() : home_(dir_) {}
-
-    std::string File(const std::string& name) const { return dir_.file(name); }
-
-    int Run(const std::vector<std::string>& args) {
-        const int code = morvanel_test::RunMorvanel(args, File("stderr.txt"));
-        errors_ = ReadFile(File("stderr.txt"));
-        return code;
-    }
-
-    void Write(const std::string& name, const HostImageSt& image) {
-        std::string error;
-        ASSERT_TRUE(HostImage_Save(File(name), image, error)) << error;
-    }
-
-    morvanel_test::TempDir dir_;
-    morvanel_test::ScopedHome home_;
-    std::string errors_;
-};
+using MorvanelCommand = morvanel_test::CommandTest;
 
 TEST_F(MorvanelCommand, PngAlphaIsTheTransparencyPlaneAndIsWrittenBack) {
     Write("in.png", DiscImage(64, 48, 4));

@@ -64,4 +64,38 @@ TEST_F(PluginThroughHost, EmptyFilterRectangleWritesNothing) {
     EXPECT_EQ(host.Image().pixels, original.pixels);
 }
 
+TEST_F(PluginThroughHost, SilentRunReportsProgressAndStopsWhenTheHostAborts) {
+    const HostImageSt original = morvanel_test::DiscImage(160, 120, 4);
+    const DescriptorItems defaults = HostStyle_Descriptor(HostStyle_Defaults());
+    std::vector<std::pair<int32_t, int32_t>> reports;
+    int polls = 0;
+    int abortAfter = -1;  // never
+    const auto run = [&] {
+        reports.clear();
+        polls = 0;
+        FilterHost host(original, {});
+        host.SetRecordedDescriptor(defaults, kPlayDialogDontDisplay);
+        host.SetProgress([&](int32_t done, int32_t total) { reports.emplace_back(done, total); });
+        host.SetAbortTest([&] { return ++polls > abortAfter && abortAfter >= 0; });
+        const int16_t result = host.RunFilter(plugin_.Entry(), false);
+        return std::make_pair(result, host.Image().pixels);
+    };
+
+    const auto [result, pixels] = run();
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(pixels, original.pixels);
+    ASSERT_GT(reports.size(), 10u);
+    EXPECT_EQ(reports.front(), std::make_pair(0, 0));  // work begins, no measure yet
+    for (std::size_t i = 2; i < reports.size(); ++i) EXPECT_GE(reports[i].first, reports[i - 1].first) << i;
+    EXPECT_EQ(reports.back(), std::make_pair(100, 100));
+    EXPECT_GT(polls, 10);  // asked all along the render
+
+    abortAfter = polls / 2;
+    const auto [aborted, untouched] = run();
+    EXPECT_EQ(aborted, kResultUserCanceled);
+    EXPECT_EQ(untouched, original.pixels);  // nothing half-rendered is written back
+    EXPECT_EQ(polls, abortAfter + 1);       // stopped at the first yes
+    EXPECT_LT(reports.back().first, 100);
+}
+
 }  // namespace
