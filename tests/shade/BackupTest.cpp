@@ -1,0 +1,362 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "BackupFixture.h"
+#include "BackupText.h"
+
+using namespace morvanel_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+ino_t Inode(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(BackupText, SizeTextPicksTheUnitAndItsFirstDecimal) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {0, "0 "},          {999, "999 "},       {1000, "1K"},          {1099, "1K"},
+        {2300, "2.3K"},     {4900, "4.9K"},      {132116, "132.1K"},    {999999, "999.9K"},
+        {1000000, "1M"},    {1550000, "1.5M"},   {4294967295ULL, "4.2G"}, {3000000000000ULL, "3T"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(KMG(bytes), text) << bytes;
+    EXPECT_EQ(NumText(132116, 16, false), "132.1K");
+    EXPECT_EQ(NumText(132116, 8, true), "  132.1K");
+    EXPECT_EQ(NumText(132116, 3, false), "132");
+    EXPECT_EQ(NumText(132116, 0, false), "13");  // the width is held at 2 at least
+}
+
+TEST(BackupText, FileTypesAndRenamedNames) {
+    EXPECT_EQ(PackFileTypeOf("a.mv"), PackFileType::Style);
+    EXPECT_EQ(PackFileTypeOf("a.MVS"), PackFileType::Set);
+    EXPECT_EQ(PackFileTypeOf("x.tif"), PackFileType::Image);
+    EXPECT_EQ(PackFileTypeOf("x.jpeg"), PackFileType::Other);
+    EXPECT_EQ(PackFileTypeOf("readme"), PackFileType::Other);
+    EXPECT_EQ(OverWriteNewName("oak", "wood.png"), "oak.png");
+    EXPECT_EQ(OverWriteNewName("oak.jpg", "wood.png"), "oak.png");
+    EXPECT_EQ(OverWriteNewName("/elsewhere/oak", "wood.png"), "oak.png");
+    EXPECT_EQ(OverWriteNewName("notes", "readme"), "notes");
+    EXPECT_EQ(OverWriteNewName("", "wood.png"), "");
+    EXPECT_EQ(OverWriteNewName("..", "readme"), "");
+    EXPECT_EQ(OverWriteNewName("dir/", "wood.png"), "");
+}
+
+TEST(PackHeader, EncodesEveryFieldAtItsOffset) {
+    PackHeaderSt header;
+    header.styleCount = 2;
+    header.totalSize = 0x01020304;
+    header.entries = {{"/a/b.mv", "b.mv", 0x01020300}, {"/a/c.png", "c.png", 4}};
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(PackHeader_Encode(header, bytes));
+    ASSERT_EQ(bytes.size(), 132116u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), 8), std::string("Brenix1\0", 8));
+    EXPECT_EQ(bytes[8], 2);
+    EXPECT_EQ(bytes[12], 2);
+    EXPECT_EQ(bytes[16], 0x04);
+    EXPECT_EQ(bytes[19], 0x01);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[20 + 256])), "/a/c.png");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[65556])), "b.mv");
+    EXPECT_EQ(bytes[131092 + 4], 4);
+    EXPECT_EQ(bytes[131092 + 3], 0x01);
+    EXPECT_TRUE(std::all_of(bytes.begin() + 131092 + 8, bytes.end(), [](uint8_t b) { return b == 0; }));
+
+    PackHeaderSt read;
+    int32_t index = 0;
+    EXPECT_EQ(PackHeader_Decode(bytes.data(), bytes.size(), 132116 + 0x01020304ULL, read, index), PackFault::None);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].storedName, "c.png");
+    EXPECT_EQ(read.entries[0].size, 0x01020300);
+
+    header.entries[0].storedName = std::string(256, 'n');
+    EXPECT_FALSE(PackHeader_Encode(header, bytes));
+}
+
+TEST_F(BackupFixture, AllStylesRestoreElsewhereByteForByteWithRepairedPaths) {
+    auto backup = BackUp(kBackupAllStyles);
+    const PackHeaderSt& header = backup->Header();
+    EXPECT_EQ(header.styleCount, 2);
+    EXPECT_EQ(fs::file_size(pack), 132116u + header.totalSize);
+    std::vector<std::string> stored;
+    for (const PackEntrySt& entry : header.entries) stored.push_back(entry.storedName);
+    EXPECT_EQ(stored.size(), 6u);  // two styles, two textures, one foreground, the set file
+    EXPECT_TRUE(Contains(stored, "library.mvs"));
+    EXPECT_FALSE(Contains(stored, "sand.png"));
+    EXPECT_TRUE(fs::exists(folders.styleFolder + "/temp.mvs"));
+    EXPECT_TRUE(Contains(backup->Report(), "1. "));
+
+    auto restorer = Restorer(pack, restore);
+    ASSERT_TRUE(restorer->CanOK()) << testing::PrintToString(restorer->Report());
+    ASSERT_TRUE(restorer->Extract()) << testing::PrintToString(restorer->Report());
+    EXPECT_EQ(questions.folderQuestions, 1);
+    EXPECT_EQ(ReadBytes(In("wood.png")), ReadBytes(folders.textureFolder + "/wood.png"));
+    EXPECT_EQ(ReadBytes(In("leaf.png")), ReadBytes(folders.foregroundFolder + "/leaf.png"));
+    EXPECT_EQ(Key(In("warm.mv"), "TEXTURE", "Filename"), In("wood.png"));
+    EXPECT_EQ(Key(In("warm.mv"), "FOREGROUND", "Filename"), In("leaf.png"));
+    EXPECT_EQ(Key(In("cool.mv"), "TEXTURE", "Filename"), In("stone.png"));
+    EXPECT_EQ(Key(In("warm.mv"), "MODEL", "Length"), "12");
+    // The set file names the restored files, and the lists were loaded from it.
+    EXPECT_EQ(Key(In("library.mvs"), "TEXTURE", "NumImage"), "3");
+    EXPECT_EQ(model->StyleList().GetCount(), 2);
+    for (int32_t i = 0; i < 2; ++i) EXPECT_EQ(fs::path(model->StyleList().GetPathReal(i)).parent_path(), restore);
+    EXPECT_EQ(model->TextureList().GetCount(), 3);
+    EXPECT_EQ(fs::path(model->TextureList().GetPathReal(1)).parent_path(), restore);
+    EXPECT_EQ(std::string(params.PathDefault), restore);
+    EXPECT_EQ(questions.restoredFolder, restore);
+    EXPECT_EQ(restorer->Restored().size(), 6u);
+}
+
+TEST_F(BackupFixture, CurrentStyleModePacksOnlyTheSelectedStyleAndKeepsItSelected) {
+    model->StyleList().SetCurSel(1);  // cool.mv or warm.mv, whichever the folder gave second
+    const std::string selected(fs::path(model->StyleList().GetPathReal(1)).filename());
+    auto backup = BackUp(kBackupCurrentStyle);
+    const std::string set = folders.styleFolder + "/temp.mvs";
+    EXPECT_EQ(backup->Header().styleCount, 1);
+    EXPECT_EQ(Key(set, "STYLE", "NumItem"), "1");
+    EXPECT_EQ(fs::path(Key(set, "STYLE", "Path1")).filename(), selected);
+    EXPECT_EQ(Key(set, "STYLE", "Path2"), "");
+    EXPECT_EQ(Key(set, "STYLE", "IndexItem"), "0");
+    // Only the style's own images stay in the image lists; the placeholder stays first.
+    EXPECT_EQ(Key(set, "TEXTURE", "NumImage"), "2");
+    EXPECT_EQ(Key(set, "TEXTURE", "Path1"), "");
+}
+
+TEST_F(BackupFixture, EverythingModeAddsEveryLibraryImage) {
+    auto backup = BackUp(kBackupEverything);
+    std::vector<std::string> stored;
+    for (const PackEntrySt& entry : backup->Header().entries) stored.push_back(entry.storedName);
+    EXPECT_TRUE(Contains(stored, "sand.png"));
+    EXPECT_FALSE(Contains(stored, "Thumbnail1.png"));
+}
+
+TEST_F(BackupFixture, NoSelectedStyleTurnsCurrentStyleModeIntoAllStyles) {
+    model->StyleList().SetCurSel(-1);
+    params.BackupMode = kBackupCurrentStyle;
+    auto backup = Dialog(pack);
+    EXPECT_FALSE(backup->CanBackupCurrentStyle());
+    backup->OnInitBackup();
+    EXPECT_EQ(params.BackupMode, kBackupAllStyles);
+    EXPECT_EQ(backup->Header().styleCount, 2);
+}
+
+TEST_F(BackupFixture, BackupRefusals) {
+    // An empty style list: reported, OK stays off, no pack.
+    fs::remove(folders.styleFolder + "/warm.mv");
+    fs::remove(folders.styleFolder + "/cool.mv");
+    LoadLists();
+    auto empty = Dialog(pack);
+    empty->OnInitBackup();
+    EXPECT_FALSE(empty->CanOK());
+    EXPECT_TRUE(Contains(empty->Report(), BackupString(kEmptyStyleList)));
+    EXPECT_FALSE(empty->Contract());
+    EXPECT_FALSE(fs::exists(pack));
+
+    // A style whose texture is gone, and two images of the same name.
+    WriteStyle("lost.mv", "gone.png", "");
+    fs::create_directories(dir.file("other"));
+    WriteImage(dir.file("other/wood.png"), 3, 3, 1, 2, 3);
+    WriteStyle("twin.mv", dir.file("other/wood.png"), "");
+    WriteStyle("warm.mv", "Texture/wood.png", "");
+    LoadLists();
+    auto faulty = Dialog(pack);
+    faulty->OnInitBackup();
+    EXPECT_FALSE(faulty->CanOK());
+    EXPECT_EQ(faulty->Report().front(), BackupString(kReportErrors));
+    EXPECT_TRUE(Contains(faulty->Report(), "gone.png"));
+    EXPECT_TRUE(Contains(faulty->Report(), "same name wood.png"));
+}
+
+TEST_F(BackupFixture, RestoringOverIdenticalFilesWritesNothing) {
+    BackUp(kBackupAllStyles);
+    ASSERT_TRUE(Restorer(pack, restore)->Extract());
+    // A style that differs only inside its quoted paths counts as identical.
+    WritePrivateProfileString("TEXTURE", "Filename", "\"/somewhere/else/wood.png\"", In("warm.mv").c_str());
+    const std::string warmBefore = ReadBytes(In("warm.mv"));
+    std::vector<ino_t> before;
+    for (const std::string& name : Names(restore)) before.push_back(Inode(In(name)));
+
+    auto again = Restorer(pack, restore);
+    ASSERT_TRUE(again->Extract()) << testing::PrintToString(again->Report());
+    EXPECT_TRUE(questions.asked.empty());
+    EXPECT_TRUE(again->NotRestored().empty());
+    std::vector<ino_t> after;
+    for (const std::string& name : Names(restore)) after.push_back(Inode(In(name)));
+    EXPECT_EQ(Names(restore).size(), before.size());
+    // Only the repaired style was touched, and only to point home again.
+    std::size_t touched = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) touched += before[i] != after[i];
+    EXPECT_EQ(touched, 1u);
+    EXPECT_EQ(Key(In("warm.mv"), "TEXTURE", "Filename"), In("wood.png"));
+}
+
+TEST_F(BackupFixture, ConflictChoices) {
+    BackUp(kBackupAllStyles);
+    fs::create_directories(restore);
+    WriteImage(In("wood.png"), 4, 4, 1, 1, 1);
+    WriteImage(In("stone.png"), 4, 4, 2, 2, 2);
+    WriteImage(In("leaf.png"), 4, 4, 3, 3, 3);
+    const std::string mine = ReadBytes(In("stone.png"));
+
+    // Overwrite all, given at the first conflict, answers the later ones.
+    questions.answers = {{OverwriteChoice::OverwriteAll, ""}};
+    ASSERT_TRUE(Restorer(pack, restore)->Extract());
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(ReadBytes(In("stone.png")), ReadBytes(folders.textureFolder + "/stone.png"));
+    EXPECT_EQ(ReadBytes(In("leaf.png")), ReadBytes(folders.foregroundFolder + "/leaf.png"));
+
+    // Skip all keeps every differing file, and the kept style is not repaired.
+    WriteImage(In("stone.png"), 4, 4, 2, 2, 2);
+    WritePrivateProfileString("MODEL", "Length", "99", In("cool.mv").c_str());
+    WritePrivateProfileString("TEXTURE", "Filename", "\"/mine/stone.png\"", In("cool.mv").c_str());
+    questions = {};
+    questions.answers = {{OverwriteChoice::SkipAll, ""}};
+    auto skipping = Restorer(pack, restore);
+    ASSERT_TRUE(skipping->Extract());
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(ReadBytes(In("stone.png")), mine);
+    EXPECT_EQ(Key(In("cool.mv"), "TEXTURE", "Filename"), "/mine/stone.png");
+    EXPECT_EQ(skipping->NotRestored().size(), 2u);
+}
+
+TEST_F(BackupFixture, RenamedTextureIsWhatTheRestoredStyleUses) {
+    BackUp(kBackupAllStyles);
+    fs::create_directories(restore);
+    WriteImage(In("wood.png"), 4, 4, 1, 1, 1);
+    const std::string mine = ReadBytes(In("wood.png"));
+    WriteImage(In("oak.png"), 4, 4, 5, 5, 5);
+    // The first new name is taken already, so the question comes again.
+    questions.answers = {{OverwriteChoice::Rename, "oak"}, {OverwriteChoice::Rename, "oak2.jpg"}};
+    auto restorer = Restorer(pack, restore);
+    ASSERT_TRUE(restorer->Extract()) << testing::PrintToString(restorer->Report());
+    EXPECT_EQ(questions.asked, (std::vector<std::string>{"wood.png", "wood.png"}));
+    EXPECT_EQ(ReadBytes(In("wood.png")), mine);
+    EXPECT_EQ(ReadBytes(In("oak2.png")), ReadBytes(folders.textureFolder + "/wood.png"));
+    EXPECT_EQ(Key(In("warm.mv"), "TEXTURE", "Filename"), In("oak2.png"));
+    ASSERT_EQ(restorer->RenameTable().size(), 1u);
+    EXPECT_EQ(restorer->RenameTable()[0].second, "oak2.png");
+    bool listed = false;
+    for (int32_t i = 1; i < model->TextureList().GetCount(); ++i) listed |= model->TextureList().GetPathReal(i) == In("oak2.png");
+    EXPECT_TRUE(listed);
+}
+
+TEST_F(BackupFixture, NoToCreatingTheFolderWritesNothing) {
+    BackUp(kBackupAllStyles);
+    questions.createFolder = false;
+    EXPECT_FALSE(Restorer(pack, restore)->Extract());
+    EXPECT_FALSE(fs::exists(restore));
+}
+
+TEST_F(BackupFixture, ASymlinkInTheFolderIsReplacedNotFollowed) {
+    BackUp(kBackupAllStyles);
+    fs::create_directories(restore);
+    WriteBytes(dir.file("outside.png"), "precious");
+    fs::create_symlink(dir.file("outside.png"), In("wood.png"));
+    questions.answers = {{OverwriteChoice::Overwrite, ""}};
+    ASSERT_TRUE(Restorer(pack, restore)->Extract());
+    EXPECT_EQ(ReadBytes(dir.file("outside.png")), "precious");
+    EXPECT_FALSE(fs::is_symlink(In("wood.png")));
+    EXPECT_EQ(ReadBytes(In("wood.png")), ReadBytes(folders.textureFolder + "/wood.png"));
+}
+
+TEST_F(BackupFixture, AFailedWriteKeepsEarlierFilesAndReportsWhatWasRestored) {
+    // A large texture, so that a file size limit makes its write fail.
+    std::string noise(300000, '\0');
+    uint32_t seed = 1;
+    for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    WriteBytes(folders.textureFolder + "/wood.png", noise);
+    BackUp(kBackupAllStyles);
+    fs::create_directories(restore);
+    WriteBytes(In("wood.png"), "the user's own wood");
+    questions.answers = {{OverwriteChoice::OverwriteAll, ""}};
+    auto restorer = Restorer(pack, restore);
+
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 100000;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool done = restorer->Extract();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(done);
+    EXPECT_EQ(ReadBytes(In("wood.png")), "the user's own wood");
+    EXPECT_TRUE(Contains(restorer->NotRestored(), "wood.png"));
+    EXPECT_TRUE(Contains(restorer->Report(), BackupString(kFileShortWrite)));
+    EXPECT_TRUE(Contains(restorer->Report(), "Not restored"));
+    EXPECT_FALSE(restorer->Restored().empty());
+    for (const std::string& name : restorer->Restored()) EXPECT_TRUE(fs::exists(In(name))) << name;
+    for (const std::string& name : Names(restore)) EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
+}
+
+// Each hostile or damaged pack is refused whole: the report names the fault
+// and the restore folder is neither made nor written.
+TEST_F(BackupFixture, DamagedPacksAreRefusedBeforeAnythingIsWritten) {
+    BackUp(kBackupAllStyles);
+    const std::string good = ReadBytes(pack);
+    auto name = [](int i) { return 65556 + 256 * i; };
+    auto putInt = [](std::string& bytes, std::size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    auto putName = [&](std::string& bytes, int i, const std::string& text) {
+        std::fill_n(bytes.begin() + name(i), 256, '\0');
+        std::copy(text.begin(), text.end(), bytes.begin() + name(i));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        int message;
+    };
+    const Case cases[] = {
+        {"wrong magic", [](std::string& b) { b[0] = 'X'; }, kPackBadMagic},
+        {"cut inside the header", [](std::string& b) { b.resize(1000); }, kPackShortRead},
+        {"style count 0", [&](std::string& b) { putInt(b, 8, 0); }, kPackBadCounts},
+        {"style count 52", [&](std::string& b) { putInt(b, 8, 52); }, kPackBadCounts},
+        {"file count 0", [&](std::string& b) { putInt(b, 12, 0); }, kPackBadCounts},
+        {"file count beyond the tables", [&](std::string& b) { putInt(b, 12, 257); }, kPackBadCounts},
+        {"a name with a folder", [&](std::string& b) { putName(b, 1, "../escape.png"); }, kPackNameNotPlain},
+        {"an absolute name", [&](std::string& b) { putName(b, 1, "/tmp/escape.png"); }, kPackNameNotPlain},
+        {"the name ..", [&](std::string& b) { putName(b, 1, ".."); }, kPackNameNotPlain},
+        {"an empty name", [&](std::string& b) { putName(b, 2, ""); }, kPackNameEmpty},
+        {"a name without its 0 byte", [&](std::string& b) { std::fill_n(b.begin() + name(0), 256, 'a'); }, kPackNameUnterminated},
+        {"a negative size", [&](std::string& b) { putInt(b, 131092, 0xFFFFFFFF); }, kPackSizeNegative},
+        {"sizes beyond the total", [&](std::string& b) { putInt(b, 131092, 1); }, kPackSizesNotTotal},
+        {"a total beyond the file", [&](std::string& b) { b.resize(b.size() - 1); }, kPackLengthMismatch},
+        {"bytes after the total", [&](std::string& b) { b += "tail"; }, kPackLengthMismatch},
+    };
+    const std::string bad = dir.file("bad.mvz");
+    for (const Case& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        WriteBytes(bad, bytes);
+        questions = {};
+        auto restorer = Restorer(bad, restore);
+        EXPECT_FALSE(restorer->CanOK()) << c.what;
+        EXPECT_TRUE(Contains(restorer->Report(), std::string(BackupString(c.message)).substr(0, 20))) << c.what;
+        EXPECT_TRUE(Contains(restorer->Report(), bad)) << c.what;
+        EXPECT_FALSE(restorer->Extract()) << c.what;
+        EXPECT_EQ(questions.folderQuestions, 0) << c.what;
+        EXPECT_FALSE(fs::exists(restore)) << c.what;
+        EXPECT_FALSE(fs::exists(dir.file("escape.png"))) << c.what;
+        EXPECT_FALSE(fs::exists("/tmp/escape.png")) << c.what;
+    }
+}
+
+}  // namespace
