@@ -292,6 +292,8 @@ int HostCommand_Run(int argc, const char* const* argv) {
             case HostCommandKind::Styles: return Styles();
             case HostCommandKind::About: return About(line);
             case HostCommandKind::Apply: return Apply(line);
+            case HostCommandKind::Backup: return HostBackup_Run(line.backup);
+            case HostCommandKind::Restore: return HostRestore_Run(line.backup);
         }
         return kExitInternal;
     } catch (const HostUsageError& e) {

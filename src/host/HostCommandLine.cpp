@@ -109,6 +109,14 @@ HostCommandLineSt HostCommandLine_Parse(int argc, const char* const* argv) {
         if (!reader.Done()) throw HostUsageError("styles takes no arguments");
         return line;
     }
+    if (command == "backup" || command == "restore") {
+        const bool restore = command == "restore";
+        for (int i = 2; i < argc; ++i)
+            if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return line;
+        line.kind = restore ? HostCommandKind::Restore : HostCommandKind::Backup;
+        line.backup = HostBackupLine_Parse(restore, argc, argv, 2);
+        return line;
+    }
     if (command != "apply") throw HostUsageError("unknown command " + command);
     line.kind = HostCommandKind::Apply;
     while (!reader.Done()) {
@@ -128,6 +136,8 @@ const char* HostCommandLine_Help() {
        morvanel apply IN... --out-dir DIR [options]
        morvanel styles
        morvanel about [--plugin LIBRARY]
+       morvanel backup OUT.mvz [--mode style|styles|all]
+       morvanel restore IN.mvz [--into FOLDER] [--on-conflict ask|overwrite|rename|skip]
        morvanel --help
 
 apply renders IN with the Morvanel plug-in and writes OUT.  IN and OUT are
@@ -161,6 +171,22 @@ styles lists the styles that --style finds by name, with their files.
 about sends the plug-in its about selector (the splash window is not available
 in this build; the plug-in shows its about text).
 
+backup packs the library into OUT.mvz: with --mode style the selected style,
+with styles every style of the style list, with all also every image of the
+texture and foreground lists (default: the mode last chosen, at first
+styles); each style's texture and foreground images and the three lists go
+with it.  The pack is replaced only when it was written completely.
+
+restore unpacks IN.mvz into FOLDER (default: the image folder of the
+settings), creating it when missing.  The whole pack is checked first; a
+damaged one is refused before anything is written.  Files already there and
+identical are left alone; a differing one is settled by --on-conflict: ask
+(the default: the question is read from standard input, and without an
+answer the file is skipped), overwrite, rename (NAME-1.ext, NAME-2.ext ...)
+or skip.  Each file is written under a temporary name and renamed into
+place.  The restored styles and lists are pointed at FOLDER, and the lists
+become the library's lists.
+
 The system folder ($MORVANEL_HOME, else $XDG_CONFIG_HOME/Morvanel, else
 ~/.config/Morvanel) holds the plug-in's data and the host's state file with
 the parameters of the last run.  Progress is shown on standard error (a bar
@@ -179,5 +205,11 @@ exit codes (a batch exits with the highest code of the files that failed):
   6  the run was cancelled (Ctrl-C, or the plug-in answered "cancelled")
   7  the output image or the record file cannot be written (when only the
      record fails, the image has been written)
+backup and restore:
+  3  backup: the library cannot be packed (an empty style list, a missing
+     or unreadable file); restore: the pack cannot be read or is refused
+  7  backup: the pack cannot be written; restore: a file cannot be written
+     into FOLDER (the restore stops, the files written so far stay, and the
+     report lists what was and was not restored)
 )";
 }

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "HostBackupCommand.h"
 #include "HostInterface.h"
 
-enum class HostCommandKind { Apply, Styles, About, Help };
+enum class HostCommandKind { Apply, Styles, About, Help, Backup, Restore };
 
 struct HostCommandLineSt {
     HostCommandKind kind = HostCommandKind::Help;
@@ -22,6 +23,7 @@ struct HostCommandLineSt {
     std::optional<HostRect> rect;  // --rect X,Y,W,H (top, left, bottom, right)
     bool dialog = false;    // --dialog
     bool repeat = false;    // --repeat
+    HostBackupLineSt backup;  // backup and restore
 };
 
 // A command line that cannot be run; the message says why.
