@@ -25,6 +25,7 @@ private:
 };
 
 constexpr HostErr kErrBadRequest = -50;
+constexpr HostErr kErrUserCanceled = -128;
 
 HostErr AdvanceStateCallback() { return activeHost ? activeHost->AdvanceState() : kErrBadRequest; }
 HostBoolean TestAbortCallback() { return activeHost ? activeHost->TestAbort() : HostBoolean{0}; }
@@ -271,6 +272,9 @@ void FilterHost::CommitOutput() {
 
 HostErr FilterHost::AdvanceState() {
     CommitOutput();
+    // A user who asked to stop gets no more strips: a large transfer ends
+    // at the next strip instead of running to its end.
+    if (TestAbort() != 0) return kErrUserCanceled;
     const FilterRecord& r = record_;
     const bool wantsMask = r.haveMask != 0 && !IsEmpty(r.maskRect);
     if (!IsValidRequest(r.inRect, r.inLoPlane, r.inHiPlane) || !IsValidRequest(r.outRect, r.outLoPlane, r.outHiPlane) ||

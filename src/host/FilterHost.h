@@ -84,7 +84,8 @@ public:
     void SetRowPadding(int32_t padding) { rowPadding_ = padding < 0 ? 0 : padding; }
     int32_t RowPadding() const { return rowPadding_; }
     void SetColours(HostRGBColor foreground, HostRGBColor background);
-    // Answers abortProc; the default never aborts.
+    // Answers abortProc, and stops advanceState once it answers true; the
+    // default never aborts.
     void SetAbortTest(std::function<bool()> abortTest) { abortTest_ = std::move(abortTest); }
     // Receives progressProc's (done, total).
     void SetProgress(std::function<void(int32_t, int32_t)> progress) { progress_ = std::move(progress); }

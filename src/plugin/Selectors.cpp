@@ -57,27 +57,25 @@ private:
 
 // A run without the dialog: the block's values, rendered over the whole
 // area and written back.  A failed load writes nothing: the bitmaps would
-// hold a partial image; neither does an aborted render.
+// hold a partial image; neither does an aborted render.  A host may stop a
+// transfer because the user asked to stop: that is a cancel, not an error.
 void RunSilently(Globals* globals, HostParamBlock& block) {
     FilterRecord& record = *globals->filterRecord;
+    HostProgress progress(record);
+    const auto fail = [&](int code) {
+        if (!progress.UserAborted()) theApp.ErrorMessage(code);
+        *globals->result = kResultUserCanceled;
+    };
     if (record.progressProc != nullptr) record.progressProc(0, 0);
     PhotoshopToApp(block, theApp.Params());
-    if (!theApp.LoadImage()) {
-        theApp.ErrorMessage(kErrorLoadImage);
-        *globals->result = kResultUserCanceled;
-        return;
-    }
-    HostProgress progress(record);
-    volatile int aborted = 0;
-    theApp.Filter(&theApp.FullImage(), &theApp.FullMask(), nullptr, &progress, &aborted);
+    if (!theApp.LoadImage()) return fail(kErrorLoadImage);
+    volatile int aborted = progress.UserAborted() ? -1 : 0;
+    if (aborted == 0) theApp.Filter(&theApp.FullImage(), &theApp.FullMask(), nullptr, &progress, &aborted);
     if (aborted != 0) {
         *globals->result = kResultUserCanceled;
         return;
     }
-    if (!theApp.SaveImage()) {
-        theApp.ErrorMessage(kErrorSaveImage);
-        *globals->result = kResultUserCanceled;
-    }
+    if (!theApp.SaveImage()) fail(kErrorSaveImage);
 }
 
 void RunWithDialog(Globals* globals, HostParamBlock& block) {

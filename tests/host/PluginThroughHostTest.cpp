@@ -96,6 +96,14 @@ TEST_F(PluginThroughHost, SilentRunReportsProgressAndStopsWhenTheHostAborts) {
     EXPECT_EQ(untouched, original.pixels);  // nothing half-rendered is written back
     EXPECT_EQ(polls, abortAfter + 1);       // stopped at the first yes
     EXPECT_LT(reports.back().first, 100);
+
+    // Asked to stop at once, the host refuses the first strip and the
+    // plug-in ends the run as cancelled before rendering anything.
+    abortAfter = 0;
+    const auto [refused, unread] = run();
+    EXPECT_EQ(refused, kResultUserCanceled);
+    EXPECT_EQ(unread, original.pixels);
+    EXPECT_EQ(reports.back(), std::make_pair(0, 0));
 }
 
 }  // namespace
