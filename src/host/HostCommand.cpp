@@ -36,7 +36,18 @@ struct ReplaySt {
     std::vector<uint8_t> block;  // --repeat: the last run's parameter block
 };
 
-ReplaySt PrepareReplay(const HostCommandLineSt& line) {
+// The style file that --style names; empty without --style.
+std::string FindStyle(const HostCommandLineSt& line) {
+    if (line.style.empty()) return {};
+    const std::string path = HostStyle_Find(line.style);
+    if (path.empty())
+        throw CommandFailure{kExitBadAction, "there is no style called " + line.style + " in " +
+                                                 GetPreferencesFolder() +
+                                                 "/Style or here (morvanel styles lists them)"};
+    return path;
+}
+
+ReplaySt PrepareReplay(const HostCommandLineSt& line, const std::string& style) {
     ReplaySt replay;
     std::string error;
     if (!line.action.empty()) {
@@ -47,7 +58,7 @@ ReplaySt PrepareReplay(const HostCommandLineSt& line) {
         replay.hasDescriptor = false;
     } else {
         ShadeParams params = HostStyle_Defaults();
-        if (!line.style.empty() && !HostStyle_Load(HostStyle_Find(line.style), params, error))
+        if (!style.empty() && !HostStyle_Load(style, params, error))
             throw CommandFailure{kExitBadAction, error};
         replay.action.descriptor = HostStyle_Descriptor(params);
     }
@@ -144,19 +155,6 @@ struct HostJobSt {
     std::string output;
 };
 
-std::vector<HostJobSt> PlanJobs(const HostCommandLineSt& line) {
-    if (line.outDir.empty()) return {{line.inputs.front(), line.output}};
-    std::vector<HostJobSt> jobs;
-    std::set<std::string> names;
-    for (const std::string& input : line.inputs) {
-        const std::string name = std::filesystem::path(input).filename().string();
-        if (!names.insert(name).second)
-            throw CommandFailure{kExitUsage, "two inputs are called " + name + " and would write the same output"};
-        jobs.push_back({input, (std::filesystem::path(line.outDir) / name).string()});
-    }
-    return jobs;
-}
-
 // Whether two paths name the same file, existing or not (through links and
 // "..", as far as the file system can tell).
 bool SameFile(const std::string& a, const std::string& b) {
@@ -169,6 +167,23 @@ bool SameFile(const std::string& a, const std::string& b) {
     if (ec) return false;
     const auto canonicalB = canonical(b);
     return !ec && canonicalA == canonicalB;
+}
+
+std::vector<HostJobSt> PlanJobs(const HostCommandLineSt& line) {
+    if (line.outDir.empty()) return {{line.inputs.front(), line.output}};
+    std::vector<HostJobSt> jobs;
+    std::set<std::string> names;
+    for (const std::string& input : line.inputs) {
+        const std::string name = std::filesystem::path(input).filename().string();
+        if (!names.insert(name).second)
+            throw CommandFailure{kExitUsage, "two inputs are called " + name + " and would write the same output"};
+        HostJobSt job{input, (std::filesystem::path(line.outDir) / name).string()};
+        // A batch into the inputs' own folder would replace the originals.
+        if (SameFile(job.input, job.output))
+            throw CommandFailure{kExitUsage, "--out-dir " + line.outDir + " would replace the input " + input};
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
 }
 
 // A record written over an image or style of the run would destroy it.
@@ -245,9 +260,9 @@ int Apply(const HostCommandLineSt& line) {
     for (const HostJobSt& job : jobs) CheckOutputFormat(job.output);
     // Styles are found by name in the system folder, which must hold them.
     SeedTheSystemFolder();
-    const std::string style = line.style.empty() ? std::string() : HostStyle_Find(line.style);
+    const std::string style = FindStyle(line);
     CheckRecordPath(line, jobs, style);
-    const ReplaySt replay = PrepareReplay(line);
+    const ReplaySt replay = PrepareReplay(line, style);
     if (!line.outDir.empty()) PrepareOutDir(line.outDir);
     for (const HostJobSt& job : jobs) CheckWritable(job.output);
     if (!line.record.empty()) CheckWritable(line.record);

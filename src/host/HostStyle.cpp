@@ -60,7 +60,7 @@ std::string HostStyle_Find(const std::string& nameOrPath) {
         const auto found = styles.find(Lower(nameOrPath));
         if (found != styles.end()) return found->second.path;
     }
-    return nameOrPath;
+    return {};
 }
 
 std::vector<HostStyleNameSt> HostStyle_List() {

@@ -10,8 +10,8 @@
 
 // A style given by name: a name without "/" that does not end in ".mv" is
 // NAME.mv in the system folder's style folder, else in the working folder
-// (the name's case need not match there).  Anything else is a path and is
-// returned as it is, as is a name found in neither place.
+// (the name's case need not match there); empty when it is in neither.
+// Anything else is a path and is returned as it is.
 std::string HostStyle_Find(const std::string& nameOrPath);
 
 struct HostStyleNameSt {

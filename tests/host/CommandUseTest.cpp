@@ -106,7 +106,7 @@ TEST_F(CommandUse, StylesAreFoundByName) {
         << errors_;
     EXPECT_EQ(ReadFile(File("mine.png")), ReadFile(File("path.png")));
     EXPECT_EQ(Run({"apply", File("in.png"), "-o", File("none.png"), "--style", "Absent"}), kExitBadAction);
-    EXPECT_NE(errors_.find("Absent"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find("no style called Absent"), std::string::npos) << errors_;
 
     ASSERT_EQ(Run({"styles"}, dir_.path()), kExitOk) << errors_;
     EXPECT_NE(output_.find("Gold "), std::string::npos) << output_;
@@ -200,6 +200,10 @@ TEST_F(CommandUse, BatchWritesEachSuccessAndExitsWithTheWorstFailure) {
     Write("sub/a.png", DiscImage(20, 20, 4));
     EXPECT_EQ(Run({"apply", File("a.png"), File("sub/a.png"), "--out-dir", File("twice")}), kExitUsage);
     EXPECT_EQ(Run({"apply", File("a.png"), File("c.png"), "-o", File("x.png")}), kExitUsage);
+    // A batch into the inputs' own folder would replace them.
+    const std::string original = ReadFile(File("a.png"));
+    EXPECT_EQ(Run({"apply", File("a.png"), File("c.png"), "--out-dir", dir_.path().string()}), kExitUsage);
+    EXPECT_EQ(ReadFile(File("a.png")), original);
 }
 
 TEST(HostProgressBar, PercentRunsOverAllItemsAndOnlyTheFinalLineLeavesATerminal) {
