@@ -120,7 +120,11 @@ void SetUpRun(FilterHost& host, const HostCommandLineSt& line, const ReplaySt& r
     if (replay.hasDescriptor) host.SetRecordedDescriptor(replay.action.descriptor, playInfo);
     else host.ClearRecordedDescriptor(playInfo);
     host.SetParameters(replay.block);
-    host.SetAbortTest(HostTerminal_Interrupted);
+    // The host asks at every strip and render step: the bar's clock runs on.
+    host.SetAbortTest([&bar] {
+        bar.Tick();
+        return HostTerminal_Interrupted();
+    });
     host.SetProgress([&bar](int32_t done, int32_t total) { bar.Show(done, total); });
 }
 

@@ -31,6 +31,9 @@ public:
     // done of total of the current item; a total of 0 shows that work is
     // going on without a measure.
     void Show(int32_t done, int32_t total);
+    // Keeps the elapsed time current while the work reports no progress
+    // (the plug-in reads and writes the image without progress reports).
+    void Tick() { Draw(); }
     // Writes the final line once, when any work was shown: how far it got
     // and how long it took.
     void Finish();
