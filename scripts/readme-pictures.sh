@@ -14,6 +14,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 sample=data/Samples/Word.png
 
+scripts/install-deps.sh
 if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
@@ -35,7 +36,10 @@ styles=()
 for file in data/Style/*.mv; do
   name=$(basename "$file" .mv)
   mkdir -p "$work/$name"
-  "$morvanel" apply "$sample" --out-dir "$work/$name" --style "$name" 2>/dev/null || fail "the $name picture"
+  if ! "$morvanel" apply "$sample" --out-dir "$work/$name" --style "$name" 2>"$work/$name.log"; then
+    cat "$work/$name.log" >&2
+    fail "the $name picture"
+  fi
   styles+=("$work/$name/$(basename "$sample")")
 done
 
