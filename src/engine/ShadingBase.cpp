@@ -44,6 +44,43 @@ bool ShadingBase::Progress() {
     return true;
 }
 
+bool ShadingBase::ForRows(int32_t first, int32_t last, int32_t rowWidth,
+                          const std::function<void(int32_t, int32_t)>& rows, bool stepped) {
+    // Pieces of about this many pixels: small enough that an abort is noticed
+    // at once, large enough that handing them out costs nothing.
+    constexpr int64_t kPiecePixels = 4096;
+    const int64_t grain = std::max<int64_t>(1, kPiecePixels / std::max(rowWidth, 1));
+    const auto piece = [&](int64_t begin, int64_t end) {
+        rows(first + static_cast<int32_t>(begin), first + static_cast<int32_t>(end));
+    };
+    if (progressWindow == nullptr || !stepped) return Pool().ForEach(last - first, grain, piece);
+    int64_t reported = 0;
+    return Pool().ForEach(last - first, grain, piece, [&](int64_t finished) {
+        for (; reported < finished; ++reported)
+            if (!Progress()) return false;
+        return true;
+    });
+}
+
+bool ShadingBase::ForColumns(int32_t width, int32_t height,
+                             const std::function<void(int32_t, int32_t)>& columns) {
+    // A band is a few cache lines wide; it runs down every row.
+    constexpr int32_t kBandColumns = 128;
+    const int64_t bands = (static_cast<int64_t>(width) + kBandColumns - 1) / kBandColumns;
+    const auto piece = [&](int64_t begin, int64_t end) {
+        columns(static_cast<int32_t>(begin * kBandColumns),
+                static_cast<int32_t>(std::min<int64_t>(end * kBandColumns, width)));
+    };
+    if (progressWindow == nullptr) return Pool().ForEach(bands, 1, piece);
+    // The finished share of the bands, as rows.
+    int64_t reported = 0;
+    return Pool().ForEach(bands, 1, piece, [&](int64_t finished) {
+        for (const int64_t rows = height * finished / bands; reported < rows; ++reported)
+            if (!Progress()) return false;
+        return true;
+    });
+}
+
 bool ShadingBase::ShapeFieldsUnchanged(const ShadeBaseSt& b) const {
     const ShadeBaseSt& l = lastBlock;
     return b.image == l.image && b.objectRect == l.objectRect && b.standardSize == l.standardSize && b.pMle == l.pMle &&

@@ -15,13 +15,20 @@
 // on equals the block of the previous completed render (lastBlock); full
 // renders recompute everything.  Stages return -1 when the render is aborted;
 // allocation failures are thrown as the int -1.
+//
+// The loops over independent rows or columns are shared by the threads of a
+// work pool; every piece writes only its own rows or columns, so the result
+// is the same bytes whatever the number of threads.  Progress and abort are
+// handled on the calling thread only.
 #include <cstdint>
+#include <functional>
 
 #include "CMacRect.h"
 #include "DibEx.h"
 #include "MathTbl.h"
 #include "ShadeBaseSt.h"
 #include "Vmemory.h"
+#include "WorkPool.h"
 
 // Receives render progress and answers whether the user asked to stop.
 class ShadingProgressWindow {
@@ -78,6 +85,10 @@ public:
     void SetupProgress(int start, int end, int steps);
     bool Progress();
 
+    // The threads that share the stages' loops; null: the shared pool.
+    void SetWorkPool(WorkPool* pool) { workPool = pool; }
+    WorkPool& Pool() const { return workPool != nullptr ? *workPool : WorkPool::Shared(); }
+
     // One render; 1 when completed, -1 when aborted.
     int Shading(ShadeBaseSt* block, int start, int end);
 
@@ -133,6 +144,14 @@ private:
     int DarkenImageCopy(const ShadeBaseSt& block, int start, int end);
     void BlurShadowBox(const CMacRect& box, int32_t radius);
     bool Step() { return progressWindow == nullptr || Progress(); }
+    // rows(begin, end) over the rows first..last-1, shared by the pool's
+    // threads, one progress step per row unless `stepped` is false; false on
+    // abort.  rowWidth (pixels of a row) sizes the pieces.
+    bool ForRows(int32_t first, int32_t last, int32_t rowWidth, const std::function<void(int32_t, int32_t)>& rows,
+                 bool stepped = true);
+    // columns(begin, end) over bands of the columns 0..width-1 of a map of
+    // `height` rows, one progress step per row in all; false on abort.
+    bool ForColumns(int32_t width, int32_t height, const std::function<void(int32_t, int32_t)>& columns);
 
     // progress
     ShadingProgressWindow* progressWindow = nullptr;
@@ -144,6 +163,7 @@ private:
     int progressCount = 0;
     volatile int* abortFlag = nullptr;
     int checkPoint = 0;
+    WorkPool* workPool = nullptr;
 
     int32_t maxDistance = 1;
     int32_t bevelLength = 1;

@@ -2,59 +2,71 @@
 // through the bevel profile into heights, FuncAlpha softens the mask's rim.
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
+#include "DivideBy.h"
 #include "EngineMaps.h"
 #include "ImageFunc.h"
 #include "ShadingBase.h"
 
 int ShadingBase::BoxFilterHorizontal(DibEx& from, DibEx& to, int radius) {
-    IntMap src(from);
-    IntMap dst(to);
+    const IntMap src(from);
+    const IntMap dst(to);
     const int32_t width = src.Width();
-    const int32_t n = 2 * radius + 1;
-    for (int32_t y = 0; y < src.Height(); ++y) {
-        const int32_t* in = src.Row(y);
-        int32_t* out = dst.Row(y);
-        int32_t sum = 0;
-        for (int32_t x = 0; x <= radius && x < width; ++x) sum += in[x];
-        for (int32_t x = 0; x < width; ++x) {
-            out[x] = sum / n;
-            if (x - radius >= 0) sum -= in[x - radius];
-            if (x + radius + 1 < width) sum += in[x + radius + 1];
+    const DivideBy byWindow(2 * radius + 1);
+    const auto filterRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t y = firstRow; y < endRow; ++y) {
+            const int32_t* in = src.Row(y);
+            int32_t* out = dst.Row(y);
+            int32_t sum = 0;
+            for (int32_t x = 0; x <= radius && x < width; ++x) sum += in[x];
+            for (int32_t x = 0; x < width; ++x) {
+                out[x] = static_cast<int32_t>(byWindow(sum));
+                if (x - radius >= 0) sum -= in[x - radius];
+                if (x + radius + 1 < width) sum += in[x + radius + 1];
+            }
         }
-        if (!Step()) return -1;
-    }
-    return 1;
+    };
+    return ForRows(0, src.Height(), width, filterRows) ? 1 : -1;
 }
 
 int ShadingBase::BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trackMaximum) {
-    IntMap src(from);
-    IntMap dst(to);
+    const IntMap src(from);
+    const IntMap dst(to);
     const int32_t width = src.Width();
     const int32_t height = src.Height();
-    const int32_t n = 2 * radius + 1;
-    int32_t* sums = columnSums.CommitAs<int32_t>();
-    std::fill(sums, sums + width, 0);
-    for (int32_t y = 0; y <= radius && y < height; ++y) {
-        const int32_t* in = src.Row(y);
-        for (int32_t x = 0; x < width; ++x) sums[x] += in[x];
-    }
-    for (int32_t y = 0; y < height; ++y) {
-        int32_t* out = dst.Row(y);
-        for (int32_t x = 0; x < width; ++x) out[x] = sums[x] / n;
-        if (trackMaximum)
-            for (int32_t x = 0; x < width; ++x) bevelLength = std::max(bevelLength, out[x]);
-        if (y - radius >= 0) {
-            const int32_t* in = src.Row(y - radius);
-            for (int32_t x = 0; x < width; ++x) sums[x] -= in[x];
+    const DivideBy byWindow(2 * radius + 1);
+    int32_t* allSums = columnSums.CommitAs<int32_t>();
+    std::mutex maximumMutex;
+    // Each band keeps the running sums of its own columns.
+    const auto filterColumns = [&](int32_t left, int32_t right) {
+        int32_t* sums = allSums + left;
+        const int32_t count = right - left;
+        std::fill(sums, sums + count, 0);
+        for (int32_t y = 0; y <= radius && y < height; ++y) {
+            const int32_t* in = src.Row(y) + left;
+            for (int32_t x = 0; x < count; ++x) sums[x] += in[x];
         }
-        if (y + radius + 1 < height) {
-            const int32_t* in = src.Row(y + radius + 1);
-            for (int32_t x = 0; x < width; ++x) sums[x] += in[x];
+        int32_t maximum = 0;
+        for (int32_t y = 0; y < height; ++y) {
+            int32_t* out = dst.Row(y) + left;
+            for (int32_t x = 0; x < count; ++x) out[x] = static_cast<int32_t>(byWindow(sums[x]));
+            if (trackMaximum)
+                for (int32_t x = 0; x < count; ++x) maximum = std::max(maximum, out[x]);
+            if (y - radius >= 0) {
+                const int32_t* in = src.Row(y - radius) + left;
+                for (int32_t x = 0; x < count; ++x) sums[x] -= in[x];
+            }
+            if (y + radius + 1 < height) {
+                const int32_t* in = src.Row(y + radius + 1) + left;
+                for (int32_t x = 0; x < count; ++x) sums[x] += in[x];
+            }
         }
-        if (!Step()) return -1;
-    }
-    return 1;
+        if (!trackMaximum) return;
+        const std::lock_guard<std::mutex> lock(maximumMutex);
+        bevelLength = std::max(bevelLength, maximum);
+    };
+    return ForColumns(width, height, filterColumns) ? 1 : -1;
 }
 
 int ShadingBase::FuncBevel(ShadeBaseSt* block, int start, int end) {
@@ -127,15 +139,16 @@ int ShadingBase::MakeBevel(ShadeBaseSt* block, int start, int end) {
     if (build) BuildProfile(b, L);
 
     checkPoint = kCheckBevelApply;
-    IntMap height(heightMap);
+    const IntMap height(heightMap);
     SetupProgress(start, end, height.Height());
-    for (int32_t y = 0; y < height.Height(); ++y) {
-        int32_t* row = height.Row(y);
-        for (int32_t x = 0; x < height.Width(); ++x)
-            if (row[x] != 0) row[x] = ProfileHeight(row[x]);
-        if (!Step()) return -1;
-    }
-    return 1;
+    const auto applyRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t y = firstRow; y < endRow; ++y) {
+            int32_t* row = height.Row(y);
+            for (int32_t x = 0; x < height.Width(); ++x)
+                if (row[x] != 0) row[x] = ProfileHeight(row[x]);
+        }
+    };
+    return ForRows(0, height.Height(), height.Width(), applyRows) ? 1 : -1;
 }
 
 int ShadingBase::FuncAlpha(ShadeBaseSt* block, int, int) {
@@ -151,18 +164,21 @@ int ShadingBase::FuncAlpha(ShadeBaseSt* block, int, int) {
     const int32_t top = std::max(ProfileHeight(256), 256);
 
     const CMacRect& o = b.objectRect;
-    IntMap dist(distanceMap);
-    IntMap height(heightMap);
-    ByteMap mask(*b.mask);
-    for (int32_t r = kMapBorder; r < height.Height() - kMapBorder; ++r) {
-        const int32_t* d = dist.Row(r);
-        const int32_t* hRow = height.Row(r);
-        uint8_t* m = mask.Row(r + o.top - kMapBorder);
-        for (int32_t c = kMapBorder; c < height.Width() - kMapBorder; ++c) {
-            const int32_t x = c + o.left - kMapBorder;
-            if (m[x] != 0 && d[c] < t && hRow[c] < top)
-                m[x] = static_cast<uint8_t>(hRow[c] * 256 / top);
+    const IntMap dist(distanceMap);
+    const IntMap height(heightMap);
+    const ByteMap mask(*b.mask);
+    const auto softenRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t r = firstRow; r < endRow; ++r) {
+            const int32_t* d = dist.Row(r);
+            const int32_t* hRow = height.Row(r);
+            uint8_t* m = mask.Row(r + o.top - kMapBorder);
+            for (int32_t c = kMapBorder; c < height.Width() - kMapBorder; ++c) {
+                const int32_t x = c + o.left - kMapBorder;
+                if (m[x] != 0 && d[c] < t && hRow[c] < top)
+                    m[x] = static_cast<uint8_t>(hRow[c] * 256 / top);
+            }
         }
-    }
+    };
+    ForRows(kMapBorder, height.Height() - kMapBorder, height.Width(), softenRows, false);
     return 1;
 }

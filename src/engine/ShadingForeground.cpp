@@ -57,10 +57,10 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
     const double displacement = 0.1 * std::min(fw * 256, fh * 256) / z;
 
     EnsureMap(mappedForeground, heightMap.GetWidth(), heightMap.GetHeight(), 24);
-    IntMap heights(heightMap);
-    ByteMap mapped(mappedForeground);
-    ByteMap mask(*b.mask);
-    ByteMap picture(fg);
+    const IntMap heights(heightMap);
+    const ByteMap mapped(mappedForeground);
+    const ByteMap mask(*b.mask);
+    const ByteMap picture(fg);
     const CMacRect& o = b.objectRect;
     const int32_t mapW = heights.Width();
     const int32_t mapH = heights.Height();
@@ -72,37 +72,40 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
     for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c)
         columnU[c] = static_cast<int64_t>(c + o.left - kMapBorder) * ww / imageW + left;
 
-    for (int32_t r = kMapBorder; r < mapH - kMapBorder; ++r) {
-        const int32_t y = r + o.top - kMapBorder;
-        const int64_t rowV = y * wh / imageH + top;
-        const uint8_t* m = mask.Row(y);
-        const int32_t* hRow = heights.Row(r);
-        const int32_t* hUp = heights.Row(r + 1);
-        const int32_t* hDown = heights.Row(r - 1);
-        uint8_t* out = mapped.Row(r);
-        for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
-            if (m[c + o.left - kMapBorder] == 0) continue;
-            const int32_t nx = hRow[c - 1] - hRow[c + 1];
-            const int32_t ny = hUp[c] - hDown[c];
-            const int64_t u0 = columnU[c] + TruncateWide(displacement * nx);
-            const int64_t v0 = rowV - TruncateWide(displacement * ny);
-            const int32_t fx = static_cast<int32_t>(u0 & 255);
-            const int32_t fy = static_cast<int32_t>(v0 & 255);
-            // Mirror left to right; beyond its edges the picture repeats its
-            // border pixels.  The left neighbour stays inside a one-pixel-wide
-            // picture.
-            const int32_t u = ClampInner(fw - u0 / 256 - 1, fw);
-            const int32_t v = ClampInner(v0 / 256, fh);
-            const int32_t uLeft = std::max(u - 1, 0);
-            const uint8_t* row = picture.Row(v);
-            const Bgr a = BlendDivide(ReadBgr(row + u * 3), ReadBgr(row + uLeft * 3), fx);
-            const uint8_t* next = picture.Row(std::min(v + 1, fh - 1));
-            const Bgr bb = BlendDivide(ReadBgr(next + u * 3), ReadBgr(next + uLeft * 3), fx);
-            Bgr colour = BlendDivide(a, bb, fy);
-            if (adjust.on) adjust.Apply(colour);
-            WriteBgr(out + c * 3, colour);
+    // Each row writes only its own row of the map.
+    const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t r = firstRow; r < endRow; ++r) {
+            const int32_t y = r + o.top - kMapBorder;
+            const int64_t rowV = y * wh / imageH + top;
+            const uint8_t* m = mask.Row(y);
+            const int32_t* hRow = heights.Row(r);
+            const int32_t* hUp = heights.Row(r + 1);
+            const int32_t* hDown = heights.Row(r - 1);
+            uint8_t* out = mapped.Row(r);
+            for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
+                if (m[c + o.left - kMapBorder] == 0) continue;
+                const int32_t nx = hRow[c - 1] - hRow[c + 1];
+                const int32_t ny = hUp[c] - hDown[c];
+                const int64_t u0 = columnU[c] + TruncateWide(displacement * nx);
+                const int64_t v0 = rowV - TruncateWide(displacement * ny);
+                const int32_t fx = static_cast<int32_t>(u0 & 255);
+                const int32_t fy = static_cast<int32_t>(v0 & 255);
+                // Mirror left to right; beyond its edges the picture repeats its
+                // border pixels.  The left neighbour stays inside a one-pixel-wide
+                // picture.
+                const int32_t u = ClampInner(fw - u0 / 256 - 1, fw);
+                const int32_t v = ClampInner(v0 / 256, fh);
+                const int32_t uLeft = std::max(u - 1, 0);
+                const uint8_t* row = picture.Row(v);
+                const Bgr a = BlendDivide(ReadBgr(row + u * 3), ReadBgr(row + uLeft * 3), fx);
+                const uint8_t* next = picture.Row(std::min(v + 1, fh - 1));
+                const Bgr bb = BlendDivide(ReadBgr(next + u * 3), ReadBgr(next + uLeft * 3), fx);
+                Bgr colour = BlendDivide(a, bb, fy);
+                if (adjust.on) adjust.Apply(colour);
+                WriteBgr(out + c * 3, colour);
+            }
         }
-        if (!Step()) return -1;
-    }
+    };
+    if (!ForRows(kMapBorder, mapH - kMapBorder, mapW - 2 * kMapBorder, mapRows)) return -1;
     return 1;
 }

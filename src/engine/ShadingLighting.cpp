@@ -40,7 +40,7 @@ bool SameSize(DibEx& a, DibEx& b) {
 
 // Bilinear sample of a 24-bit bitmap at (sx, sy) in 1/256 pixel, clamped so
 // that both sample columns and rows lie inside the bitmap.
-void SampleShowThrough(ByteMap& copy, int64_t sx, int64_t sy, int32_t out[3]) {
+void SampleShowThrough(const ByteMap& copy, int64_t sx, int64_t sy, int32_t out[3]) {
     const int32_t fx = static_cast<int32_t>(sx & 255);
     const int32_t fy = static_cast<int32_t>(sy & 255);
     const int32_t ix = static_cast<int32_t>(std::clamp<int64_t>(sx / 256, 0, std::max(copy.Width() - 2, 0)));
@@ -59,6 +59,67 @@ void SampleShowThrough(ByteMap& copy, int64_t sx, int64_t sy, int32_t out[3]) {
         out[ch] = top + (bottom - top) * fy / 256;
     }
 }
+
+// What the lights make of one height gradient (nx, ny): everything of a
+// pixel that depends on its normal alone.
+struct NormalShade {
+    bool filled = false;
+    int32_t nx = 0;
+    int32_t ny = 0;
+    int32_t light = 0;       // diffuse light after solarization and ambient, 0..256
+    int32_t highlight = 0;
+    double shiftX = 0.0;     // displacement of what shows through, pixels
+    double shiftY = 0.0;
+};
+
+NormalShade ShadeNormal(const LightingSetup& s, int32_t ambient, int32_t nx, int32_t ny) {
+    NormalShade out;
+    out.filled = true;
+    out.nx = nx;
+    out.ny = ny;
+    const double len = std::sqrt(static_cast<double>(nx) * nx + static_cast<double>(ny) * ny + s.zz);
+    const double nX = nx / len;
+    const double nY = ny / len;
+    const double nZ = s.z / len;
+    int32_t diffuse = 0;
+    for (const Light& light : s.lights) {
+        if (!light.lit) continue;
+        const double d = std::clamp(nX * light.x + nY * light.y + nZ * light.z, 0.0, 1.0);
+        diffuse += static_cast<int32_t>(256.0 * d) * light.power / 256;
+        const double rz = std::clamp(2.0 * nZ * d - light.z, 0.0, 1.0);
+        // The power is the costliest step; without strength, or at r = 0
+        // with a positive exponent, it adds 0.
+        if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0))
+            out.highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
+    }
+    const int32_t l = std::min(diffuse, 256);
+    out.light = std::min(s.solarize[l] + ambient, 256);
+    if (s.refraction != 0.0) {
+        out.shiftX = nX / nZ * s.refraction;
+        out.shiftY = nY / nZ * s.refraction;
+    }
+    return out;
+}
+
+// The shades of recently seen gradients.  Flat areas and straight bevels
+// repeat a few gradients over and over; each is worked out once.
+class NormalShadeCache {
+public:
+    NormalShadeCache(const LightingSetup& setup, int32_t ambient) : setup_(setup), ambient_(ambient) {}
+
+    const NormalShade& Get(int32_t nx, int32_t ny) {
+        const uint32_t hash = (static_cast<uint32_t>(nx) * 0x9E3779B1u) ^ (static_cast<uint32_t>(ny) * 0x85EBCA77u);
+        NormalShade& slot = slots_[hash >> (32 - kBits)];
+        if (!slot.filled || slot.nx != nx || slot.ny != ny) slot = ShadeNormal(setup_, ambient_, nx, ny);
+        return slot;
+    }
+
+private:
+    static constexpr int kBits = 10;
+    const LightingSetup& setup_;
+    int32_t ambient_;
+    NormalShade slots_[1 << kBits];
+};
 
 }  // namespace
 
@@ -109,95 +170,81 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     if (foregroundMapped)
         for (Light& light : s.lights) light.strength += s.foregroundWeight;
 
-    IntMap heights(heightMap);
-    ByteMap image(*b.image);
-    ByteMap mask(*b.mask);
-    ByteMap copy(imageCopy);
-    MapRows<uint8_t> texture(mappedTexture);
-    ByteMap foreground(mappedForeground);
+    const IntMap heights(heightMap);
+    const ByteMap image(*b.image);
+    const ByteMap mask(*b.mask);
+    const ByteMap copy(imageCopy);
+    const ByteMap texture(mappedTexture);
+    const ByteMap foreground(mappedForeground);
 
-    for (int32_t y = area.top; y < area.bottom; ++y) {
-        const int32_t r = y - o.top + kMapBorder;
-        const int32_t* hRow = heights.Row(r);
-        const int32_t* hUp = heights.Row(r + 1);
-        const int32_t* hDown = heights.Row(r - 1);
-        uint8_t* pixels = image.Row(y);
-        const uint8_t* m = mask.Row(y);
-        for (int32_t x = area.left; x < area.right; ++x) {
-            if (m[x] == 0) continue;
-            const int32_t c = x - o.left + kMapBorder;
-            const int32_t nx = hRow[c - 1] - hRow[c + 1];
-            const int32_t ny = hUp[c] - hDown[c];
-            const double len = std::sqrt(static_cast<double>(nx) * nx + static_cast<double>(ny) * ny + s.zz);
-            const double nX = nx / len;
-            const double nY = ny / len;
-            const double nZ = s.z / len;
+    const auto shadeRows = [&](int32_t firstRow, int32_t endRow) {
+        NormalShadeCache shades(s, b.lightPower[0]);
+        for (int32_t y = firstRow; y < endRow; ++y) {
+            const int32_t r = y - o.top + kMapBorder;
+            const int32_t* hRow = heights.Row(r);
+            const int32_t* hUp = heights.Row(r + 1);
+            const int32_t* hDown = heights.Row(r - 1);
+            uint8_t* pixels = image.Row(y);
+            const uint8_t* m = mask.Row(y);
+            for (int32_t x = area.left; x < area.right; ++x) {
+                if (m[x] == 0) continue;
+                const int32_t c = x - o.left + kMapBorder;
+                const int32_t nx = hRow[c - 1] - hRow[c + 1];
+                const int32_t ny = hUp[c] - hDown[c];
+                const NormalShade& shade = shades.Get(nx, ny);
+                const int32_t l = shade.light;
 
-            int32_t diffuse = 0;
-            int32_t highlight = 0;
-            for (const Light& light : s.lights) {
-                if (!light.lit) continue;
-                const double d = std::clamp(nX * light.x + nY * light.y + nZ * light.z, 0.0, 1.0);
-                diffuse += static_cast<int32_t>(256.0 * d) * light.power / 256;
-                const double rz = std::clamp(2.0 * nZ * d - light.z, 0.0, 1.0);
-                // The power is the costliest step of the pixel; without
-                // strength, or at r = 0 with a positive exponent, it adds 0.
-                if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0))
-                    highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
-            }
-            int32_t l = std::min(diffuse, 256);
-            l = std::min(s.solarize[l] + b.lightPower[0], 256);
-
-            uint8_t* px = pixels + x * 3;
-            int32_t col[3];
-            if (b.pMth != 0) {
-                col[0] = px[0];
-                col[1] = px[1];
-                col[2] = px[2];
-            } else {
-                col[0] = b.pMcb;
-                col[1] = b.pMcg;
-                col[2] = b.pMcr;
-            }
-
-            int32_t w = b.colorWeight;
-            if (s.textureInUse) {
-                const uint8_t* t = texture.Row(r) + c * 4;
-                w = std::max<int32_t>(t[3], b.colorWeight);
-                if (s.textureColor != 0)
-                    for (int ch = 0; ch < 3; ++ch) col[ch] += (t[ch] - col[ch]) * s.textureColor / 256;
-            }
-
-            if (w < 256) {
-                int32_t q[3];
-                if (s.refraction == 0.0) {
-                    const uint8_t* qp = copy.Row(y) + x * 3;
-                    q[0] = qp[0];
-                    q[1] = qp[1];
-                    q[2] = qp[2];
+                uint8_t* px = pixels + x * 3;
+                int32_t col[3];
+                if (b.pMth != 0) {
+                    col[0] = px[0];
+                    col[1] = px[1];
+                    col[2] = px[2];
                 } else {
-                    const int64_t sx = TruncateWide(256.0 * (x - nX / nZ * s.refraction));
-                    const int64_t sy = TruncateWide(256.0 * (y + nY / nZ * s.refraction));
-                    SampleShowThrough(copy, sx, sy, q);
+                    col[0] = b.pMcb;
+                    col[1] = b.pMcg;
+                    col[2] = b.pMcr;
                 }
-                for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
+
+                int32_t w = b.colorWeight;
+                if (s.textureInUse) {
+                    const uint8_t* t = texture.Row(r) + c * 4;
+                    w = std::max<int32_t>(t[3], b.colorWeight);
+                    if (s.textureColor != 0)
+                        for (int ch = 0; ch < 3; ++ch) col[ch] += (t[ch] - col[ch]) * s.textureColor / 256;
+                }
+
+                if (w < 256) {
+                    int32_t q[3];
+                    if (s.refraction == 0.0) {
+                        const uint8_t* qp = copy.Row(y) + x * 3;
+                        q[0] = qp[0];
+                        q[1] = qp[1];
+                        q[2] = qp[2];
+                    } else {
+                        const int64_t sx = TruncateWide(256.0 * (x - shade.shiftX));
+                        const int64_t sy = TruncateWide(256.0 * (y + shade.shiftY));
+                        SampleShowThrough(copy, sx, sy, q);
+                    }
+                    for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
+                }
+
+                for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * l / 256;
+
+                if (s.foregroundInUse) {
+                    const uint8_t* f = foreground.Row(r) + c * 3;
+                    for (int ch = 0; ch < 3; ++ch) col[ch] += (f[ch] - col[ch]) * s.foregroundWeight / 256;
+                }
+                // Material colours and powers outside their ranges can leave a
+                // channel below 0; the gamma tables have 256 entries.
+                for (int ch = 0; ch < 3; ++ch) col[ch] = ClampInt(col[ch] + shade.highlight, 0, 255);
+
+                px[0] = tables.gammaB[col[0]];
+                px[1] = tables.gammaG[col[1]];
+                px[2] = tables.gammaR[col[2]];
             }
-
-            for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * l / 256;
-
-            if (s.foregroundInUse) {
-                const uint8_t* f = foreground.Row(r) + c * 3;
-                for (int ch = 0; ch < 3; ++ch) col[ch] += (f[ch] - col[ch]) * s.foregroundWeight / 256;
-            }
-            // Material colours and powers outside their ranges can leave a
-            // channel below 0; the gamma tables have 256 entries.
-            for (int ch = 0; ch < 3; ++ch) col[ch] = ClampInt(col[ch] + highlight, 0, 255);
-
-            px[0] = tables.gammaB[col[0]];
-            px[1] = tables.gammaG[col[1]];
-            px[2] = tables.gammaR[col[2]];
         }
-        if (!Step()) return -1;
-    }
+    };
+    if (!ForRows(area.top, area.bottom, area.Width(), shadeRows)) return -1;
     return 1;
 }

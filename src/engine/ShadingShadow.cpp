@@ -81,9 +81,9 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
 
         checkPoint = kCheckShadowDraw;
         CMacRect box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
-        ByteMap shadow(shadowMap);
-        ByteMap mask(*b.mask);
-        MapRows<uint8_t> texture(mappedTexture);
+        const ByteMap shadow(shadowMap);
+        const ByteMap mask(*b.mask);
+        const ByteMap texture(mappedTexture);
         const CMacRect& o = b.objectRect;
         for (int i = 1; i <= 2; ++i) {
             const int32_t power = i == 1 ? p1 : p2;
@@ -105,25 +105,28 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
                 static_cast<int32_t>(std::clamp<int64_t>(o.right + ox, 0, shadow.Width())),
                 static_cast<int32_t>(std::clamp<int64_t>(o.bottom + oy, 0, shadow.Height())));
             Extend(box, target);
-            for (int32_t Y = target.top; Y < target.bottom; ++Y) {
-                const int32_t sy = static_cast<int32_t>(Y - oy);
-                const uint8_t* mRow = mask.Row(sy);
-                const uint8_t* tRow = textureWeighted ? texture.Row(sy - o.top + kMapBorder) : nullptr;
-                uint8_t* out = shadow.Row(Y);
-                for (int32_t X = target.left; X < target.right; ++X) {
-                    const int32_t sx = static_cast<int32_t>(X - ox);
-                    const int32_t k = mRow[sx];
-                    int32_t val;
-                    if (textureWeighted) {
-                        const int32_t t = tRow[(sx - o.left + kMapBorder) * 4 + 3];
-                        val = k * s * std::max(t, a) / 65536;
-                    } else {
-                        val = k * s * a / 65536;
+            const auto drawRows = [&](int32_t firstRow, int32_t endRow) {
+                for (int32_t Y = firstRow; Y < endRow; ++Y) {
+                    const int32_t sy = static_cast<int32_t>(Y - oy);
+                    const uint8_t* mRow = mask.Row(sy);
+                    const uint8_t* tRow = textureWeighted ? texture.Row(sy - o.top + kMapBorder) : nullptr;
+                    uint8_t* out = shadow.Row(Y);
+                    for (int32_t X = target.left; X < target.right; ++X) {
+                        const int32_t sx = static_cast<int32_t>(X - ox);
+                        const int32_t k = mRow[sx];
+                        int32_t val;
+                        if (textureWeighted) {
+                            const int32_t t = tRow[(sx - o.left + kMapBorder) * 4 + 3];
+                            val = k * s * std::max(t, a) / 65536;
+                        } else {
+                            val = k * s * a / 65536;
+                        }
+                        val = std::min(val, 255);
+                        out[X] = static_cast<uint8_t>(std::max<int32_t>(out[X], val));
                     }
-                    val = std::min(val, 255);
-                    out[X] = static_cast<uint8_t>(std::max<int32_t>(out[X], val));
                 }
-            }
+            };
+            ForRows(target.top, target.bottom, target.Width(), drawRows, false);
         }
 
         checkPoint = kCheckShadowBlur;
@@ -158,13 +161,13 @@ void ShadingBase::BlurShadowBox(const CMacRect& box, int32_t m) {
                         static_cast<int32_t>(std::clamp<int64_t>(box.right + grow, 0, width)),
                         static_cast<int32_t>(std::clamp<int64_t>(box.bottom + grow, 0, height)));
     if (part == CMacRect(0, 0, width, height)) {
-        IMAGE_BlurAroundZero(&shadowMap, m, 2);
+        IMAGE_BlurAroundZero(&shadowMap, m, 2, &Pool());
         return;
     }
     DibEx piece(2);
     EnsureMap(piece, part.Width(), part.Height(), 8);
     IMAGE_Move(&piece, &shadowMap, nullptr, &part);
-    IMAGE_BlurAroundZero(&piece, m, 2);
+    IMAGE_BlurAroundZero(&piece, m, 2, &Pool());
     IMAGE_Move(&shadowMap, &piece, &part, nullptr);
 }
 
@@ -178,20 +181,24 @@ int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {
         return 1;
     const int32_t m = shadowMargin;
     SetupProgress(start, end, shadowRect.Height());
-    ByteMap shadow(shadowMap);
-    ByteMap copy(imageCopy);
-    for (int32_t Y = shadowRect.top; Y < shadowRect.bottom; ++Y) {
-        const uint8_t* sRow = shadow.Row(Y);
-        uint8_t* cRow = copy.Row(Y - m);
-        for (int32_t X = shadowRect.left; X < shadowRect.right; ++X) {
-            const int32_t s = sRow[X];
-            if (s == 0) continue;
-            uint8_t* px = cRow + (X - m) * 3;
-            for (int ch = 0; ch < 3; ++ch) px[ch] = static_cast<uint8_t>(std::max(px[ch] - s, 0));
+    const ByteMap shadow(shadowMap);
+    const ByteMap copy(imageCopy);
+    const auto darkenRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t Y = firstRow; Y < endRow; ++Y) {
+            const uint8_t* sRow = shadow.Row(Y);
+            uint8_t* cRow = copy.Row(Y - m);
+            for (int32_t X = shadowRect.left; X < shadowRect.right; ++X) {
+                const int32_t s = sRow[X];
+                if (s == 0) continue;
+                uint8_t* px = cRow + (X - m) * 3;
+                for (int ch = 0; ch < 3; ++ch) px[ch] = static_cast<uint8_t>(std::max(px[ch] - s, 0));
+            }
         }
-        if (!Step()) return -1;
-    }
+    };
+    const bool done = ForRows(shadowRect.top, shadowRect.bottom, shadowRect.Width(), darkenRows);
+    // Rows of the copy may be darkened even when the render stopped.
     imageCopyStale = 1;
+    if (!done) return -1;
     return 1;
 }
 
@@ -208,21 +215,28 @@ void ShadingBase::CompositeShadow(ShadeBaseSt* block) {
     const CMacRect area(std::max(shadowRect.left - m, rr.left), std::max(shadowRect.top - m, rr.top),
                         std::min(shadowRect.right - m, rr.right), std::min(shadowRect.bottom - m, rr.bottom));
     if (area.IsRectEmpty()) return;
-    ByteMap shadow(shadowMap);
-    ByteMap image(*b.image);
-    ByteMap mask(*b.mask);
-    for (int32_t y = area.top; y < area.bottom; ++y) {
-        const uint8_t* sRow = shadow.Row(y + m);
-        uint8_t* mRow = mask.Row(y);
-        uint8_t* px = image.Row(y);
-        for (int32_t x = area.left; x < area.right; ++x) {
-            const int32_t s = sRow[x + m];
-            const int32_t a = mRow[x];
-            if (s == 0 || a >= 255) continue;
-            const int32_t A = 255 * (s + a) - s * a;
-            uint8_t* c = px + x * 3;
-            for (int ch = 0; ch < 3; ++ch) c[ch] = static_cast<uint8_t>(c[ch] * a * 255 / A);
-            mRow[x] = static_cast<uint8_t>(A / 255);
+    const ByteMap shadow(shadowMap);
+    const ByteMap image(*b.image);
+    const ByteMap mask(*b.mask);
+    const auto compositeRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t y = firstRow; y < endRow; ++y) {
+            const uint8_t* sRow = shadow.Row(y + m);
+            uint8_t* mRow = mask.Row(y);
+            uint8_t* px = image.Row(y);
+            for (int32_t x = area.left; x < area.right; ++x) {
+                const int32_t s = sRow[x + m];
+                const int32_t a = mRow[x];
+                if (s == 0 || a >= 255) continue;
+                const int32_t A = 255 * (s + a) - s * a;
+                uint8_t* c = px + x * 3;
+                if (a == 0) {
+                    c[0] = c[1] = c[2] = 0;  // c * 0 * 255 / A
+                } else {
+                    for (int ch = 0; ch < 3; ++ch) c[ch] = static_cast<uint8_t>(c[ch] * a * 255 / A);
+                }
+                mRow[x] = static_cast<uint8_t>(A / 255);
+            }
         }
-    }
+    };
+    ForRows(area.top, area.bottom, area.Width(), compositeRows, false);
 }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 
 #include "EngineColour.h"
 #include "ImageFunc.h"
@@ -23,6 +24,10 @@ struct TextureSampler {
 };
 
 int64_t Wrap(int64_t value, int64_t period) {
+    // Most positions lie in the first tile or the one before it; the
+    // remainder is the costly step.
+    if (value >= 0 && value < period) return value;
+    if (value < 0 && value >= -period) return value + period;
     const int64_t w = value % period;
     return w < 0 ? w + period : w;
 }
@@ -106,10 +111,10 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     }
 
     EnsureMap(mappedTexture, heightMap.GetWidth(), heightMap.GetHeight(), 32);
-    IntMap heights(heightMap);
-    IntMap unbumped(scratchMap);
-    ByteMap mapped(mappedTexture);
-    ByteMap mask(*b.mask);
+    const IntMap heights(heightMap);
+    const IntMap unbumped(scratchMap);
+    const ByteMap mapped(mappedTexture);
+    const ByteMap mask(*b.mask);
     const int32_t mapW = heights.Width();
     const int32_t mapH = heights.Height();
     const int32_t hc = mapW / 2;
@@ -119,73 +124,80 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     const auto opacity = [&](const Bgr& c) -> int32_t { return contrast[weightCurve[Luma(c)]]; };
     SetupProgress(start, end, mapH - 2 * kMapBorder);
 
-    for (int32_t r = kMapBorder; r < mapH - kMapBorder; ++r) {
-        const uint8_t* m = mask.Row(r + o.top - kMapBorder);
-        int32_t* hRow = heights.Row(r);
-        const int32_t* source = bump != 0 ? unbumped.Row(r) : hRow;
-        uint8_t* out = mapped.Row(r);
-        for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
-            if (m[c + o.left - kMapBorder] == 0) continue;
-            const int32_t h = source[c];
-            const double s = scale / (1.0 + h * bend);
-            const int64_t u0 = Wrap(TruncateWide((c - hc) * s) + originX - ox, spanU);
-            const int64_t v0 = Wrap(TruncateWide((r - hr) * s) + originY - oy, spanV);
-            const int32_t fx = static_cast<int32_t>(u0 & 255);
-            const int32_t fy = static_cast<int32_t>(v0 & 255);
-            const int32_t u = static_cast<int32_t>(u0 / 256);
-            const int32_t v = static_cast<int32_t>(v0 / 256);
-            const int32_t un = u + 1 == tw ? 0 : u + 1;
-            const int32_t vn = v + 1 == th ? 0 : v + 1;
-            const Bgr p = texture.At(u, v);
-            const Bgr q = texture.At(un, v);
-            const Bgr p1 = texture.At(u, vn);
-            const Bgr q1 = texture.At(un, vn);
-            Bgr row0 = BlendShift(p, q, fx);
-            Bgr row1 = BlendShift(p1, q1, fx);
-            const Bgr plain = BlendShift(row0, row1, fy);
-            const int32_t luma = Luma(plain);
+    // Each row reads and writes only its own row of every map.
+    std::mutex maximumMutex;
+    const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
+        int32_t pieceMaximum = 0;
+        for (int32_t r = firstRow; r < endRow; ++r) {
+            const uint8_t* m = mask.Row(r + o.top - kMapBorder);
+            int32_t* hRow = heights.Row(r);
+            const int32_t* source = bump != 0 ? unbumped.Row(r) : hRow;
+            uint8_t* out = mapped.Row(r);
+            for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
+                if (m[c + o.left - kMapBorder] == 0) continue;
+                const int32_t h = source[c];
+                const double s = scale / (1.0 + h * bend);
+                const int64_t u0 = Wrap(TruncateWide((c - hc) * s) + originX - ox, spanU);
+                const int64_t v0 = Wrap(TruncateWide((r - hr) * s) + originY - oy, spanV);
+                const int32_t fx = static_cast<int32_t>(u0 & 255);
+                const int32_t fy = static_cast<int32_t>(v0 & 255);
+                const int32_t u = static_cast<int32_t>(u0 / 256);
+                const int32_t v = static_cast<int32_t>(v0 / 256);
+                const int32_t un = u + 1 == tw ? 0 : u + 1;
+                const int32_t vn = v + 1 == th ? 0 : v + 1;
+                const Bgr p = texture.At(u, v);
+                const Bgr q = texture.At(un, v);
+                const Bgr p1 = texture.At(u, vn);
+                const Bgr q1 = texture.At(un, vn);
+                Bgr row0 = BlendShift(p, q, fx);
+                Bgr row1 = BlendShift(p1, q1, fx);
+                const Bgr plain = BlendShift(row0, row1, fy);
+                const int32_t luma = Luma(plain);
 
-            Bgr colour = plain;
-            int32_t w = 0;
-            if (blend >= 1) {
-                // Threshold-aware blend: opaque and transparent texture parts
-                // keep crisp colours where they meet.
-                int32_t wP = opacity(p);
-                const int32_t wQ = opacity(q);
-                int32_t wP1 = opacity(p1);
-                const int32_t wQ1 = opacity(q1);
-                if (!(wP > 128 && wQ > 128)) {
-                    wP += (wQ - wP) * fx >> 8;
-                    if (wQ > 0) row0 = q;
+                Bgr colour = plain;
+                int32_t w = 0;
+                if (blend >= 1) {
+                    // Threshold-aware blend: opaque and transparent texture parts
+                    // keep crisp colours where they meet.
+                    int32_t wP = opacity(p);
+                    const int32_t wQ = opacity(q);
+                    int32_t wP1 = opacity(p1);
+                    const int32_t wQ1 = opacity(q1);
+                    if (!(wP > 128 && wQ > 128)) {
+                        wP += (wQ - wP) * fx >> 8;
+                        if (wQ > 0) row0 = q;
+                    }
+                    if (!(wP1 > 128 && wQ1 > 128)) {
+                        wP1 += (wQ1 - wP1) * fx >> 8;
+                        if (wQ1 > 0) row1 = q1;
+                    }
+                    Bgr chosen;
+                    if (wP > 128 && wP1 > 128) {
+                        chosen = BlendShift(row0, row1, fy);
+                    } else {
+                        wP += (wP1 - wP) * fy >> 8;
+                        chosen = wP > 128 ? row0 : row1;
+                    }
+                    colour = BlendShift(plain, chosen, blend);
+                    w = wP;
                 }
-                if (!(wP1 > 128 && wQ1 > 128)) {
-                    wP1 += (wQ1 - wP1) * fx >> 8;
-                    if (wQ1 > 0) row1 = q1;
-                }
-                Bgr chosen;
-                if (wP > 128 && wP1 > 128) {
-                    chosen = BlendShift(row0, row1, fy);
-                } else {
-                    wP += (wP1 - wP) * fy >> 8;
-                    chosen = wP > 128 ? row0 : row1;
-                }
-                colour = BlendShift(plain, chosen, blend);
-                w = wP;
-            }
-            if (adjust.on) adjust.Apply(colour);
-            uint8_t* px = out + c * 4;
-            WriteBgr(px, colour);
-            px[3] = static_cast<uint8_t>(w);
+                if (adjust.on) adjust.Apply(colour);
+                uint8_t* px = out + c * 4;
+                WriteBgr(px, colour);
+                px[3] = static_cast<uint8_t>(w);
 
-            if (bump != 0) {
-                const int64_t raised = h + (bumpCurve[contrast[luma]] - 128) * bump / 128;
-                const int32_t nh = static_cast<int32_t>(std::clamp<int64_t>(raised, 0, INT32_MAX));
-                hRow[c] = nh;
-                bumpedMaximum = std::max(bumpedMaximum, nh);
+                if (bump != 0) {
+                    const int64_t raised = h + (bumpCurve[contrast[luma]] - 128) * bump / 128;
+                    const int32_t nh = static_cast<int32_t>(std::clamp<int64_t>(raised, 0, INT32_MAX));
+                    hRow[c] = nh;
+                    pieceMaximum = std::max(pieceMaximum, nh);
+                }
             }
         }
-        if (!Step()) return -1;
-    }
+        const std::lock_guard<std::mutex> lock(maximumMutex);
+        bumpedMaximum = std::max(bumpedMaximum, pieceMaximum);
+    };
+    if (!ForRows(kMapBorder, mapH - kMapBorder, mapW - 2 * kMapBorder, mapRows)) return -1;
     if (bump != 0) bevelLength = std::max(bumpedMaximum, 1);
     return 1;
 }

@@ -8,6 +8,8 @@
 #include "CMacRect.h"
 #include "DibEx.h"
 
+class WorkPool;
+
 // `rect` clipped to the bitmap (negative left/top raised to 0, right/bottom
 // lowered to the width/height), or the whole bitmap for a null rect.
 void image_DefaultRect(const DibEx* dib, const tagRECT* rect, tagRECT* out);
@@ -49,4 +51,6 @@ int IMAGE_Saturation(DibEx* dib, const tagRECT* rect);
 // edges count as 0 and the divisor is always 2r + 1, so the image fades
 // toward its border.  Returns 0 (nothing done) when radius or passes is
 // below 1 or the bitmap is null or invalid, else 1.
-int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes);
+// The rows and columns are shared by the threads of `pool` (null: the shared
+// pool); the result does not depend on their number.
+int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool = nullptr);
