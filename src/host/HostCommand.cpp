@@ -228,7 +228,8 @@ void RunJob(PluginMainProc entry, const HostCommandLineSt& line, const ReplaySt&
     CheckResult(host.RunFilter(entry, line.dialog));
 
     std::string error;
-    if (!HostImage_Save(job.output, host.Image(), error)) throw CommandFailure{kExitUnwritable, error};
+    if (!HostImage_Save(job.output, host.Image(), error, line.background))
+        throw CommandFailure{kExitUnwritable, error};
     if (!HostState_Save(host.Parameters())) Warn("cannot keep the parameters for --repeat in " + HostState_Path());
     if (!line.record.empty()) WriteRecord(host, line.record, job.output);
 }

@@ -65,6 +65,11 @@ void ParseApplyArgument(const std::string& argument, ArgumentReader& reader, Hos
     else if (argument == "--record") SetOnce(line.record, argument, reader.ValueOf(argument));
     else if (argument == "--plugin") SetOnce(line.plugin, argument, reader.ValueOf(argument));
     else if (argument == "--rect") line.rect = ParseRect(reader.ValueOf(argument));
+    else if (argument == "--background") {
+        const std::string value = reader.ValueOf(argument);
+        if (!HostBackground_Parse(value, line.background))
+            throw HostUsageError("--background needs a colour #rrggbb or none, got \"" + value + "\"");
+    }
     else if (argument == "--dialog") line.dialog = true;
     else if (argument == "--repeat") line.repeat = true;
     else if (!argument.empty() && argument[0] == '-') throw HostUsageError("unknown option " + argument);
@@ -141,8 +146,11 @@ const char* HostCommandLine_Help() {
        morvanel --help
 
 apply renders IN with the Morvanel plug-in and writes OUT.  IN and OUT are
-PNG, JPEG, TIFF or BMP files (by extension).  An alpha channel of IN (PNG,
-TIFF) is the layer's transparency and is written back when OUT is PNG or TIFF.
+PNG, JPEG, TIFF or BMP files: IN is recognised by its content, OUT by its
+extension in any case.  An alpha channel of IN (PNG, TIFF) is the layer's
+transparency and is written back when OUT is PNG or TIFF; JPEG and BMP have
+none and receive the result over a background.  An IN without alpha gives
+an OUT without alpha.
 With --out-dir, every IN is rendered with the same parameters and written to
 DIR under its own file name; a file that fails is named and skipped.
 
@@ -160,6 +168,9 @@ options of apply:
                         (a file name that is not UTF-8 is kept as {"hex": ...})
   --selection MASK      a grey image of IN's size: the selection
   --rect X,Y,W,H        filter only this rectangle (pixels, from the top left)
+  --background COLOUR   what a JPEG or BMP OUT shows under transparent pixels:
+                        #rrggbb (default #ffffff), or none for the colours
+                        as they are
   --dialog              run the plug-in with its dialog
   --plugin LIBRARY      the plug-in library (default: $MORVANEL_PLUGIN, else
                         libmorvanel.so beside this program, else the build's)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HostBackupCommand.h"
+#include "HostImageFile.h"
 #include "HostInterface.h"
 
 enum class HostCommandKind { Apply, Styles, About, Help, Backup, Restore };
@@ -21,6 +22,7 @@ struct HostCommandLineSt {
     std::string record;     // --record FILE.json
     std::string plugin;     // --plugin LIBRARY
     std::optional<HostRect> rect;  // --rect X,Y,W,H (top, left, bottom, right)
+    HostBackgroundSt background;   // --background '#rrggbb' or none
     bool dialog = false;    // --dialog
     bool repeat = false;    // --repeat
     HostBackupLineSt backup;  // backup and restore

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "ImageFileDesc.h"
+
 namespace {
 
 struct TiffCloser {
@@ -39,8 +41,10 @@ int HostTiff_LoadRgba(const std::string& path, HostImageSt& image) {
     if (!tiff) return 0;
     uint16_t* kinds = AlphaKind(tiff.get());
     if (kinds == nullptr) return 0;
-    // The library's RGBA conversion would multiply the colours by an
-    // unassociated alpha; declared associated, they pass through as stored.
+    // Colours stored multiplied by their alpha are divided back below.  The
+    // library's RGBA conversion would multiply the colours by an unassociated
+    // alpha; declared associated, they pass through as stored.
+    const bool premultiplied = kinds[0] == EXTRASAMPLE_ASSOCALPHA;
     uint16_t count = 0;
     TIFFGetField(tiff.get(), TIFFTAG_EXTRASAMPLES, &count, &kinds);
     std::vector<uint16_t> associated(kinds, kinds + count);
@@ -52,14 +56,17 @@ int HostTiff_LoadRgba(const std::string& path, HostImageSt& image) {
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || width > 32767 || height > 32767) return 0;
     std::vector<uint32_t> raster(std::size_t(width) * height);
-    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0)) return 0;
+    // A read error (a strip cut short or corrupt) ends the read.
+    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 1)) return 0;
     image = HostImage_Make(static_cast<int32_t>(width), static_cast<int32_t>(height), 4);
     for (std::size_t i = 0; i < raster.size(); ++i) {
         uint8_t* pixel = image.pixels.data() + i * 4;
-        pixel[0] = static_cast<uint8_t>(TIFFGetR(raster[i]));
-        pixel[1] = static_cast<uint8_t>(TIFFGetG(raster[i]));
-        pixel[2] = static_cast<uint8_t>(TIFFGetB(raster[i]));
-        pixel[3] = static_cast<uint8_t>(TIFFGetA(raster[i]));
+        const auto alpha = static_cast<uint8_t>(TIFFGetA(raster[i]));
+        const uint8_t divisor = premultiplied ? alpha : 255;
+        pixel[0] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetR(raster[i])), divisor);
+        pixel[1] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetG(raster[i])), divisor);
+        pixel[2] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetB(raster[i])), divisor);
+        pixel[3] = alpha;
     }
     return 1;
 }

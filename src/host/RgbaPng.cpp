@@ -43,25 +43,24 @@ int RgbaPng_Load(const std::string& path, DibEx* colour, DibEx* alpha, bool* has
 int RgbaPng_Save(const std::string& path, DibEx* colour, DibEx* alpha) {
     const int32_t width = colour->GetWidth();
     const int32_t height = colour->GetHeight();
-    std::vector<png_byte> pixels(static_cast<size_t>(width) * height * 4);
+    const int channels = alpha != nullptr ? 4 : 3;
+    std::vector<png_byte> pixels(static_cast<size_t>(width) * height * channels);
     for (int32_t row = 0; row < height; ++row) {
-        png_byte* out = pixels.data() + static_cast<size_t>(row) * width * 4;
+        png_byte* out = pixels.data() + static_cast<size_t>(row) * width * channels;
         const uint8_t* c = colour->CommitLine(height - 1 - row);
-        for (int32_t x = 0; x < width; ++x) {
-            out[x * 4] = c[x * 3];
-            out[x * 4 + 1] = c[x * 3 + 1];
-            out[x * 4 + 2] = c[x * 3 + 2];
-            out[x * 4 + 3] = 255;
+        const uint8_t* a = alpha != nullptr ? alpha->CommitLine(height - 1 - row) : nullptr;
+        for (int32_t x = 0; x < width; ++x, out += channels) {
+            out[0] = c[x * 3];
+            out[1] = c[x * 3 + 1];
+            out[2] = c[x * 3 + 2];
+            if (a != nullptr) out[3] = a[x];
         }
-        if (alpha == nullptr) continue;
-        const uint8_t* a = alpha->CommitLine(height - 1 - row);
-        for (int32_t x = 0; x < width; ++x) out[x * 4 + 3] = a[x];
     }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_BGRA;
+    image.format = alpha != nullptr ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
     return png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr) ? 1 : 0;
 }

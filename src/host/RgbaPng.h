@@ -10,5 +10,6 @@ class DibEx;
 // given, tells whether the file itself has an alpha channel (or a
 // transparent palette entry or colour).
 int RgbaPng_Load(const std::string& path, DibEx* colour, DibEx* alpha, bool* hasAlpha = nullptr);
-// Writes colour with alpha (null: opaque).  1 when written, else 0.
+// Writes colour with alpha as an RGBA file, or without (alpha null) as an
+// RGB file.  1 when written, else 0.
 int RgbaPng_Save(const std::string& path, DibEx* colour, DibEx* alpha);

@@ -1,6 +1,7 @@
 #pragma once
 // Running the morvanel command as a child process, and test images.
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,10 +20,12 @@
 namespace morvanel_test {
 
 // Runs the command with args in the folder cwd (empty: this one); its
-// standard error goes to errorFile, its standard output to outputFile.
+// standard error goes to errorFile, its standard output to outputFile.  With
+// addressSpace the child may map at most that many bytes.
 // Returns the exit code, or -1 when it did not exit normally.
 inline int RunMorvanel(const std::vector<std::string>& args, const std::string& errorFile,
-                       const std::string& cwd = {}, const std::string& outputFile = "/dev/null") {
+                       const std::string& cwd = {}, const std::string& outputFile = "/dev/null",
+                       rlim_t addressSpace = RLIM_INFINITY) {
     const pid_t child = ::fork();
     if (child == 0) {
         std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
@@ -32,6 +35,8 @@ inline int RunMorvanel(const std::vector<std::string>& args, const std::string& 
             std::freopen(outputFile.c_str(), "w", stdout) == nullptr || (!cwd.empty() && ::chdir(cwd.c_str()) != 0))
             ::_exit(126);
         ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
+        const struct rlimit limit{addressSpace, addressSpace};
+        if (addressSpace != RLIM_INFINITY && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(125);
         ::execv(MORVANEL_COMMAND, argv.data());
         ::_exit(127);
     }

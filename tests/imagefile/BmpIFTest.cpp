@@ -204,8 +204,75 @@ TEST_F(BmpTest, TwentyFourBitRoundTripIsExact) {
     for (int line = 0; line < 3; ++line) EXPECT_EQ(RowOf(&back, line), RowOf(&dib, line));
 }
 
-// Every broken header fails at the information stage with -2, and loading
-// it fails cleanly: no crash, no read or write outside the buffers.
+// A BMP with a longer information header: colour masks (red, green, blue,
+// alpha) at offset 40 of the header, and `gap` bytes between the header and
+// the rows that the pixel offset points past.
+Bytes MakeLongHeaderBmp(uint32_t headerSize, int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                        const uint32_t (&masks)[4], const Bytes& rows, uint32_t gap = 0) {
+    Bytes b(14 + headerSize, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    const uint32_t offset = 14 + headerSize + gap;
+    Put32(b, 2, offset + static_cast<uint32_t>(rows.size()));
+    Put32(b, 10, offset);
+    Put32(b, 14, headerSize);
+    Put32(b, 18, static_cast<uint32_t>(width));
+    Put32(b, 22, static_cast<uint32_t>(height));
+    Put16(b, 26, 1);
+    Put16(b, 28, bits);
+    Put32(b, 30, compression);
+    for (int i = 0; i < 4; ++i) Put32(b, 54 + 4 * i, masks[i]);
+    b.insert(b.end(), gap, 0xCC);
+    b.insert(b.end(), rows.begin(), rows.end());
+    return b;
+}
+
+// The longer headers that image tools write today: their masks place each
+// channel, whatever order and width they give it.
+TEST_F(BmpTest, LongerHeadersWithColourMasksAreRead) {
+    // 32 bits, red in the low byte, alpha on top: one pixel (r 10, g 20, b 30).
+    const uint32_t rgba[4] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    // 16 bits 5-6-5: white, and pure green at full strength.
+    const uint32_t r5g6b5[4] = {0xF800, 0x07E0, 0x001F, 0};
+    const struct {
+        const char* name;
+        Bytes file;
+        std::vector<Rgb> expected;
+    } cases[] = {
+        {"124 bytes, 32 bits", MakeLongHeaderBmp(124, 1, 1, 32, 3, rgba, {10, 20, 30, 128}), {{10, 20, 30}}},
+        {"108 bytes, 32 bits, gap before the rows", MakeLongHeaderBmp(108, 1, 1, 32, 3, rgba, {10, 20, 30, 0}, 6),
+         {{10, 20, 30}}},
+        {"124 bytes, 16 bits 5-6-5", MakeLongHeaderBmp(124, 2, 1, 16, 3, r5g6b5, {0xFF, 0xFF, 0xE0, 0x07}),
+         {{255, 255, 255}, {0, 255, 0}}},
+        {"124 bytes without masks", MakeLongHeaderBmp(124, 1, 1, 24, 0, rgba, {1, 2, 3, 0}), {{3, 2, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Store("long.bmp", c.file);
+        ASSERT_EQ(ImageFile(&dib).Load(path.c_str(), 1), 1);
+        for (size_t x = 0; x < c.expected.size(); ++x) EXPECT_EQ(PixelAt(&dib, static_cast<int>(x), 0), c.expected[x]);
+    }
+
+    // Masks after a 40-byte header: 16 bits with 5-5-5 masks in the order
+    // blue high, red low.
+    Bytes masked = MakeBmp({.width = 1, .height = 1, .bits = 16, .compression = 3,
+                            .rows = {0x00, 0x7C, 0, 0}});   // pixel 0x7C00
+    const uint8_t masks[12] = {0x1F, 0, 0, 0, 0xE0, 0x03, 0, 0, 0x00, 0x7C, 0, 0};
+    masked.insert(masked.begin() + 54, masks, masks + 12);
+    ASSERT_EQ(ImageFile(&dib).Load(Store("masked.bmp", masked).c_str(), 1), 1);
+    EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{0, 0, 255}));
+
+    // A mask with a hole in it is no mask.
+    const uint32_t holed[4] = {0x00FF00FF, 0x0000FF00, 0x00FF0000, 0};
+    ImageFileWorkSt work;
+    EXPECT_EQ(ImageFile_Info(Store("holed.bmp", MakeLongHeaderBmp(124, 1, 1, 32, 3, holed, {0, 0, 0, 0})).c_str(),
+                             &work),
+              -2);
+}
+
+// Every broken header fails at the information stage with -2 (damaged) or
+// -3 (a kind of BMP not read), and loading it fails cleanly: no crash, no
+// read or write outside the buffers.
 TEST_F(BmpTest, BrokenFilesAreRefused) {
     const Bytes good = MakeBmp({.width = 2, .height = 2, .rows = Bytes(16, 7)});
     auto patched = [&](size_t at, uint32_t value) {
@@ -221,6 +288,7 @@ TEST_F(BmpTest, BrokenFilesAreRefused) {
     const struct {
         const char* name;
         Bytes bytes;
+        int code = -2;
     } cases[] = {
         {"empty", {}},
         {"short file header", Bytes(good.begin(), good.begin() + 10)},
@@ -228,15 +296,17 @@ TEST_F(BmpTest, BrokenFilesAreRefused) {
         {"width 0", patched(18, 0)},
         {"width 2^31", patched(18, 0x80000000u)},
         {"height 0", patched(22, 0)},
-        {"top-down", patched(22, static_cast<uint32_t>(-2))},
+        {"top-down", patched(22, static_cast<uint32_t>(-2)), -3},
         {"stride overflows", patched(18, 0x7FFFFFFFu)},
         {"size overflows", patched(22, 0x7FFFFFFFu)},
         {"more rows than the file", patched(22, 100000)},
         {"last row cut", Bytes(good.begin(), good.end() - 1)},
         {"depth 7", withBits(7)},
         {"depth 0", withBits(0)},
-        {"compressed", patched(30, 1)},
-        {"header of 108 bytes", patched(14, 108)},
+        {"run-length compressed", patched(30, 1), -3},
+        {"masks on 24 bits", patched(30, 3), -3},
+        {"header of 12 bytes", patched(14, 12), -3},
+        {"header of 108 bytes, file too short for it", patched(14, 108)},
         {"palette beyond the file", patched(46, 0x40000000u)},
         {"palette cut", MakeBmp({.width = 1, .height = 1, .bits = 8, .palette = DistinctPalette(100)})},
     };
@@ -244,7 +314,7 @@ TEST_F(BmpTest, BrokenFilesAreRefused) {
         SCOPED_TRACE(c.name);
         const std::string path = Store("broken.bmp", c.bytes);
         ImageFileWorkSt work;
-        EXPECT_EQ(ImageFile_Info(path.c_str(), &work), -2);
+        EXPECT_EQ(ImageFile_Info(path.c_str(), &work), c.code);
         EXPECT_EQ(ImageFile(&dib).Load(path.c_str(), 1), 0);
     }
 }

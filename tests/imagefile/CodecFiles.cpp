@@ -108,8 +108,9 @@ std::vector<std::vector<uint8_t>> ReadPngRgb(const std::string& path, uint32_t* 
     return rows;
 }
 
-void WriteTiffSamples(const std::string& path, const SampleImage& image) {
+void WriteTiffSamples(const std::string& path, const SampleImage& image, bool premultiplied, int compression) {
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, image.width);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, image.height);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, image.bitDepth);
@@ -117,7 +118,7 @@ void WriteTiffSamples(const std::string& path, const SampleImage& image) {
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     if (image.channels == 2 || image.channels == 4) {
-        const uint16_t kinds[] = {EXTRASAMPLE_UNASSALPHA};
+        const uint16_t kinds[] = {premultiplied ? uint16_t{EXTRASAMPLE_ASSOCALPHA} : uint16_t{EXTRASAMPLE_UNASSALPHA}};
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, kinds);
     }
     for (uint32_t y = 0; y < image.height; ++y) {
@@ -156,6 +157,25 @@ void WriteTiffHeaderOnly(const std::string& path, uint32_t width, uint32_t heigh
     TIFFClose(tiff);
 }
 
+void WriteTiffFirstRowOnly(const std::string& path, uint32_t width, uint32_t height, int channels) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, channels);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
+    if (channels == 4) {
+        const uint16_t kinds[] = {EXTRASAMPLE_UNASSALPHA};
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, kinds);
+    }
+    std::vector<uint8_t> row(size_t{width} * channels, 0);
+    TIFFWriteScanline(tiff, row.data(), 0, 0);
+    TIFFClose(tiff);
+}
+
 std::vector<std::vector<uint8_t>> ReadTiffRgb(const std::string& path) {
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     uint32_t height = 0;
@@ -182,7 +202,7 @@ void WriteJpegSamples(const std::string& path, const SampleImage& image) {
     cinfo.image_width = image.width;
     cinfo.image_height = image.height;
     cinfo.input_components = image.channels;
-    cinfo.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : image.channels == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
     jpeg_start_compress(&cinfo, TRUE);

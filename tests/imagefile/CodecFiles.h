@@ -27,8 +27,14 @@ void WritePngPalette(const std::string& path, uint32_t width, const std::vector<
 // 8-bit RGB rows (r, g, b), top row first, as libpng reads them.
 std::vector<std::vector<uint8_t>> ReadPngRgb(const std::string& path, uint32_t* width, uint32_t* height);
 
-// TIFF with unassociated alpha where the image has 2 or 4 channels.
-void WriteTiffSamples(const std::string& path, const SampleImage& image);
+// TIFF with alpha where the image has 2 or 4 channels: unassociated, or with
+// `premultiplied` associated (the samples are written as given).  `compression`
+// is a libtiff COMPRESSION_ value.
+void WriteTiffSamples(const std::string& path, const SampleImage& image, bool premultiplied = false,
+                      int compression = 1);
+// An LZW TIFF whose header names width x height of `channels` 8-bit samples
+// while only its first row is written.
+void WriteTiffFirstRowOnly(const std::string& path, uint32_t width, uint32_t height, int channels);
 // 8-bit palette TIFF with a 16-bit colour map of 256 entries (r, g, b).
 void WriteTiffPalette(const std::string& path, uint32_t width, const std::vector<std::vector<uint8_t>>& indices,
                       const std::vector<uint16_t>& red, const std::vector<uint16_t>& green,
@@ -38,7 +44,8 @@ void WriteTiffHeaderOnly(const std::string& path, uint32_t width, uint32_t heigh
 // 8-bit RGB rows (r, g, b), top row first, as libtiff reads them.
 std::vector<std::vector<uint8_t>> ReadTiffRgb(const std::string& path);
 
-// Grey (1 channel) or RGB JPEG of 8-bit samples.
+// Grey (1 channel), RGB or CMYK (4 channels, stored inverted with the Adobe
+// marker, as libjpeg writes them) JPEG of 8-bit samples.
 void WriteJpegSamples(const std::string& path, const SampleImage& image);
 
 }  // namespace imagefile_test

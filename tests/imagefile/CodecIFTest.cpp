@@ -209,6 +209,14 @@ Bytes PngResized(Bytes png, uint32_t width, uint32_t height) {
     return png;
 }
 
+// Later half of the pixel data overwritten (the directory, at the end of
+// files that libtiff writes, stays intact).
+Bytes Garbled(Bytes tiff) {
+    std::fill(tiff.begin() + static_cast<long>(tiff.size() / 3), tiff.begin() + static_cast<long>(tiff.size() * 2 / 3),
+              uint8_t{0xFF});
+    return tiff;
+}
+
 // A JPEG whose frame header claims another size.
 Bytes JpegResized(Bytes jpeg, uint16_t width, uint16_t height) {
     for (size_t i = 0; i + 9 < jpeg.size(); ++i) {
@@ -230,6 +238,8 @@ TEST_F(CodecTest, DamagedFilesFailWithoutMessages) {
     WriteTiffSamples(dir.file("good.tif"), image);
     WriteTiffHeaderOnly(dir.file("huge.tif"), 70000, 70000);
     WriteTiffHeaderOnly(dir.file("nodata.tif"), 10, 10);
+    WriteTiffFirstRowOnly(dir.file("claims.tif"), 26000, 26000, 4);
+    WriteTiffSamples(dir.file("alpha.tif"), MakeSamples(64, 48, 4, 8), false, 5 /* LZW */);
     const Bytes png = ReadBytes(dir.file("good.png"));
     const Bytes jpeg = ReadBytes(dir.file("good.jpg"));
     const Bytes tiff = ReadBytes(dir.file("good.tif"));
@@ -247,16 +257,20 @@ TEST_F(CodecTest, DamagedFilesFailWithoutMessages) {
         {"e.png", Flipped(png, 30), true},                    // header checksum
         {"f.png", Flipped(png, png.size() / 2), false},       // pixel data
         {"g.png", PngResized(png, 1000000, 1000000), true},  // 24-bit size beyond 32 bits
+        {"h.png", PngResized(png, 26000, 26000), true},      // more rows than deflate can make of the file
         {"a.jpg", {}, true},
         {"b.jpg", garbage, true},
         {"c.jpg", Truncated(jpeg, jpeg.size() / 2), false},
         {"d.jpg", Truncated(jpeg, 20), true},
         {"e.jpg", JpegResized(jpeg, 65000, 65000), true},
+        {"f.jpg", JpegResized(jpeg, 26000, 26000), true},      // far more blocks than the file codes
         {"a.tif", {}, true},
         {"b.tif", garbage, true},
         {"c.tif", Truncated(tiff, tiff.size() / 2), true},   // the directory sits at the end
         {"huge.tif", ReadBytes(dir.file("huge.tif")), true},
         {"nodata.tif", ReadBytes(dir.file("nodata.tif")), true},
+        {"claims.tif", ReadBytes(dir.file("claims.tif")), true},
+        {"garbled-alpha.tif", Garbled(ReadBytes(dir.file("alpha.tif"))), false},
     };
     ::testing::internal::CaptureStderr();
     for (const auto& c : cases) {
@@ -268,6 +282,56 @@ TEST_F(CodecTest, DamagedFilesFailWithoutMessages) {
         EXPECT_EQ(Load(path), 0);
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// Files packed as tightly as their compression allows still load: the
+// size checks only refuse what no file of that size can hold.
+TEST_F(CodecTest, TightlyPackedLargeFilesPassTheSizeChecks) {
+    SampleImage flat{2000, 1500, 3, 8, {}};
+    flat.rows.assign(flat.height, std::vector<uint16_t>(flat.width * 3, 0));
+    WritePngSamples(dir.file("flat.png"), flat);
+    WriteJpegSamples(dir.file("flat.jpg"), flat);
+    WriteTiffSamples(dir.file("flat.tif"), flat, false, 5 /* LZW */);
+    WriteTiffSamples(dir.file("deflated.tif"), flat, false, 8 /* deflate */);
+    for (const char* name : {"flat.png", "flat.jpg", "flat.tif", "deflated.tif"}) {
+        SCOPED_TRACE(name);
+        ImageFileWorkSt work;
+        ASSERT_EQ(ImageFile_Info(dir.file(name).c_str(), &work), 0);
+        EXPECT_EQ(work.image.width, 2000u);
+    }
+}
+
+TEST_F(CodecTest, CmykJpegLoadsAsRgb) {
+    // Left half: cyan and yellow ink, no black (green); right half: only
+    // half the black ink (mid grey).  Samples are stored inverted.
+    SampleImage ink{16, 8, 4, 8, {}};
+    for (uint32_t y = 0; y < ink.height; ++y) {
+        std::vector<uint16_t> row;
+        for (uint32_t x = 0; x < ink.width; ++x) {
+            const std::vector<uint16_t> pixel = x < 8 ? std::vector<uint16_t>{0, 255, 0, 255}
+                                                      : std::vector<uint16_t>{255, 255, 255, 128};
+            row.insert(row.end(), pixel.begin(), pixel.end());
+        }
+        ink.rows.push_back(row);
+    }
+    WriteJpegSamples(dir.file("ink.jpg"), ink);
+    ASSERT_EQ(Load(dir.file("ink.jpg")), 1);
+    const auto near = [](Rgb a, Rgb b) {
+        return std::abs(a.r - b.r) <= 4 && std::abs(a.g - b.g) <= 4 && std::abs(a.b - b.b) <= 4;
+    };
+    EXPECT_PRED2(near, PixelAt(&dib, 2, 3), (Rgb{0, 255, 0}));
+    EXPECT_PRED2(near, PixelAt(&dib, 12, 3), (Rgb{128, 128, 128}));
+}
+
+TEST_F(CodecTest, PremultipliedTiffColoursAreDividedBack) {
+    // (100, 50, 20) at alpha 128 is stored as (50, 25, 10); a transparent
+    // pixel stays black; an opaque one is unchanged.
+    const SampleImage stored{3, 1, 4, 8, {{50, 25, 10, 128, 0, 0, 0, 0, 7, 8, 9, 255}}};
+    WriteTiffSamples(dir.file("premultiplied.tif"), stored, true);
+    ASSERT_EQ(Load(dir.file("premultiplied.tif")), 1);
+    EXPECT_EQ(PixelAt(&dib, 0, 0), (Rgb{100, 50, 20}));
+    EXPECT_EQ(PixelAt(&dib, 1, 0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(PixelAt(&dib, 2, 0), (Rgb{7, 8, 9}));
 }
 
 }  // namespace

@@ -42,32 +42,41 @@ int ImageFile::GetInfo(const char* path, ImageFileWorkSt* work) {
     return ImageFile_Info(path, work) == kImageFileOk ? 1 : 0;
 }
 
-int ImageFile::Load(const char* path, int convertTo24) {
-    if (bitmap_ == nullptr) return 0;
+int ImageFile::Load(const char* path, int convertTo24) { return LoadAs(path, ImageFile_Type(path), convertTo24); }
+
+int ImageFile::LoadAs(const char* path, int type, int convertTo24, int* failure) {
+    int result = bitmap_ != nullptr ? LoadInto(path, type) : kImageFileBadData;
+    if (failure != nullptr) *failure = result;
+    if (result != kImageFileOk) return 0;
+    if (convertTo24) bitmap_->ConvertTo24();
+    return 1;
+}
+
+int ImageFile::LoadInto(const char* path, int type) {
     ImageFileWorkSt work;
     ImageFileDescSt alphaDesc;
     if (alphaBitmap_ != nullptr) work.alpha = &alphaDesc;
     work.progress = progress_;
-    if (ImageFile_Info(path, &work) != kImageFileOk) return 0;
+    const int info = ImageFile_InfoAs(type, path, &work);
+    if (info != kImageFileOk) return info;
 
     const auto width = static_cast<int32_t>(work.image.width);
     const auto height = static_cast<int32_t>(work.image.height);
-    const bool isBmp = ImageFile_Type(path) == kImageFileBmp;
-    bitmap_->Setup(width, height, isBmp ? static_cast<int32_t>(work.image.bitsPerPixel) : 24);
-    if (!bitmap_->IsValid()) return 0;
+    bitmap_->Setup(width, height, type == kImageFileBmp ? static_cast<int32_t>(work.image.bitsPerPixel) : 24);
+    if (!bitmap_->IsValid()) return kImageFileBadData;
     if (alphaBitmap_ != nullptr) {
         alphaBitmap_->Setup(width, height, 8);
         Describe(alphaBitmap_, &alphaDesc);
     }
     Describe(bitmap_, &work.image);
-    if (ImageFile_Read(path, &work) != kImageFileOk) return 0;
-    if (convertTo24) bitmap_->ConvertTo24();
-    return 1;
+    return ImageFile_ReadAs(type, path, &work);
 }
 
-int ImageFile::Save(const char* path, int /*colours*/, int /*quality*/) {
+int ImageFile::Save(const char* path, int /*colours*/, int /*quality*/) { return SaveAs(path, ImageFile_Type(path)); }
+
+int ImageFile::SaveAs(const char* path, int type) {
     if (bitmap_ == nullptr || !bitmap_->IsValid()) return 0;
-    if (WritesOnly24Bit(ImageFile_Type(path)) && bitmap_->GetBitsPerPixel() != 24) return SaveAs24(path);
+    if (WritesOnly24Bit(type) && bitmap_->GetBitsPerPixel() != 24) return SaveAs24(path, type);
     ImageFileWorkSt work;
     ImageFileDescSt alphaDesc;
     Describe(bitmap_, &work.image);
@@ -76,19 +85,19 @@ int ImageFile::Save(const char* path, int /*colours*/, int /*quality*/) {
         work.alpha = &alphaDesc;
     }
     work.progress = progress_;
-    return ImageFile_Write(path, &work) == kImageFileOk ? 1 : 0;
+    return ImageFile_WriteAs(type, path, &work) == kImageFileOk ? 1 : 0;
 }
 
 // JPEG, TIFF and PNG files are written from 24-bit pixels; a bitmap of
 // another depth is saved through a 24-bit copy (palette colours looked up,
 // 16-bit colours widened, the fourth byte of 32-bit pixels dropped).
-int ImageFile::SaveAs24(const char* path) {
+int ImageFile::SaveAs24(const char* path, int type) {
     DibEx copy(bitmap_->GetKind());
     copy.Setup(*bitmap_);
     copy.ConvertTo24();
     ImageFile converted(&copy, alphaBitmap_);
     converted.SetProgressFunc(progress_);
-    return converted.Save(path, 0, 0);
+    return converted.SaveAs(path, type);
 }
 
 int ImageFile_Load(const char* folder, const char* name, DibEx* bitmap, DibEx* alphaBitmap,

@@ -20,15 +20,21 @@ public:
     // that cannot be allocated throws the int -1.  After a failure the bitmap
     // keeps its set-up and must be treated as absent.
     int Load(const char* path, int convertTo24);
+    // The same for a file of the given type whatever its name.  The result
+    // code of the step that failed goes to *failure when given.
+    int LoadAs(const char* path, int type, int convertTo24, int* failure = nullptr);
 
     // Writes the bitmap to the file; `colours` and `quality` are accepted for
     // the callers' sake and not used.  1 or 0.
     int Save(const char* path, int colours, int quality);
+    // The same in the given format whatever the file's name.
+    int SaveAs(const char* path, int type);
 
     void SetProgressFunc(ImageFileProgressFunc progress);
 
 private:
-    int SaveAs24(const char* path);
+    int LoadInto(const char* path, int type);
+    int SaveAs24(const char* path, int type);
 
     DibEx* bitmap_;
     DibEx* alphaBitmap_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <sys/stat.h>
 
 #include "DibEx.h"
 
@@ -29,6 +30,16 @@ bool ImageFile_FitsBitmap(uint64_t width, uint64_t height, uint32_t bitsPerPixel
     const uint64_t stride = ImageFile_Stride(bitsPerPixel, width);
     const uint64_t fixed = kImageFileInfoHeaderSize + ImageFile_PaletteEntriesFor(bitsPerPixel) * 4;
     return stride <= (kLargestBitmap - fixed) / height;
+}
+
+bool ImageFile_FileCanHold(uint64_t fileSize, uint64_t rawBytes, uint64_t ratio) {
+    return rawBytes / ratio <= fileSize;
+}
+
+uint64_t ImageFile_FileSize(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || status.st_size < 0) return 0;
+    return static_cast<uint64_t>(status.st_size);
 }
 
 bool ImageFile_DescIsUsable(const ImageFileDescSt& desc) {

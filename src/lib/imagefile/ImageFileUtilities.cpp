@@ -1,6 +1,9 @@
 #include "ImageFileUtilities.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "BmpIF.h"
 #include "CodecIF.h"
@@ -37,7 +40,13 @@ constexpr CodecSt kCodecs[] = {
     {PngIF_Info, PngIF_Read, PngIF_Write},
 };
 
-const CodecSt& CodecFor(const char* path) { return kCodecs[ImageFile_Type(path)]; }
+const CodecSt& CodecOf(int type) {
+    return type > kImageFileUnknown && type <= kImageFilePng ? kCodecs[type] : kCodecs[kImageFileUnknown];
+}
+
+bool StartsWith(const uint8_t* bytes, size_t size, std::initializer_list<uint8_t> prefix) {
+    return size >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes);
+}
 
 }  // namespace
 
@@ -51,12 +60,39 @@ int ImageFile_Type(const char* path) {
     return kImageFileUnknown;
 }
 
+int ImageFile_TypeOfContent(const char* path) {
+    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) return kImageFileUnknown;
+    uint8_t head[8] = {};
+    const size_t size = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    if (StartsWith(head, size, {'B', 'M'})) return kImageFileBmp;
+    if (StartsWith(head, size, {0xFF, 0xD8, 0xFF})) return kImageFileJpeg;
+    if (StartsWith(head, size, {'I', 'I', 42, 0}) || StartsWith(head, size, {'M', 'M', 0, 42}) ||
+        StartsWith(head, size, {'I', 'I', 43, 0}) || StartsWith(head, size, {'M', 'M', 0, 43}))
+        return kImageFileTiff;
+    if (StartsWith(head, size, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) return kImageFilePng;
+    return kImageFileUnknown;
+}
+
 int ImageFile_Info(const char* path, ImageFileWorkSt* work) {
+    return ImageFile_InfoAs(ImageFile_Type(path), path, work);
+}
+
+int ImageFile_Read(const char* path, ImageFileWorkSt* work) {
+    return ImageFile_ReadAs(ImageFile_Type(path), path, work);
+}
+
+int ImageFile_Write(const char* path, ImageFileWorkSt* work) {
+    return ImageFile_WriteAs(ImageFile_Type(path), path, work);
+}
+
+int ImageFile_InfoAs(int type, const char* path, ImageFileWorkSt* work) {
     ImageFile_ClearDesc(&work->image);
     if (work->alpha != nullptr) ImageFile_ClearDesc(work->alpha);
-    const int type = ImageFile_Type(path);
-    if (type == kImageFileUnknown) return kImageFileBadData;
-    const int result = kCodecs[type].info(path, &work->image);
+    const CodecSt& codec = CodecOf(type);
+    if (codec.info == nullptr) return kImageFileBadData;
+    const int result = codec.info(path, &work->image);
     if (result != kImageFileOk) return result;
     // JPEG, TIFF and PNG files always load as 24-bit bitmaps.
     if (type != kImageFileBmp && !ImageFile_FitsBitmap(work->image.width, work->image.height, 24))
@@ -64,12 +100,12 @@ int ImageFile_Info(const char* path, ImageFileWorkSt* work) {
     return kImageFileOk;
 }
 
-int ImageFile_Read(const char* path, ImageFileWorkSt* work) {
-    const CodecSt& codec = CodecFor(path);
+int ImageFile_ReadAs(int type, const char* path, ImageFileWorkSt* work) {
+    const CodecSt& codec = CodecOf(type);
     return codec.read != nullptr ? codec.read(path, work) : kImageFileCannotOpen;
 }
 
-int ImageFile_Write(const char* path, ImageFileWorkSt* work) {
-    const CodecSt& codec = CodecFor(path);
+int ImageFile_WriteAs(int type, const char* path, ImageFileWorkSt* work) {
+    const CodecSt& codec = CodecOf(type);
     return codec.write != nullptr ? codec.write(path, work) : kImageFileBadData;
 }

@@ -9,7 +9,10 @@ class DibEx;
 enum ImageFileResult : int {
     kImageFileOk = 0,
     kImageFileCannotOpen = -1,   // the file cannot be opened or created
-    kImageFileBadData = -2,      // not this format, unsupported, damaged or truncated
+    kImageFileBadData = -2,      // not this format, damaged or truncated, or claiming more
+                                 // pixels than the file can hold
+    kImageFileUnsupported = -3,  // a valid file of a variant that is not read (a compression,
+                                 // colour space or layout the reader does not know)
 };
 
 // Description of one bitmap's storage: the memory block of a DibEx, which

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 #include <jerror.h>
@@ -48,6 +50,7 @@ struct JpegReadSession {
     FILE* file = nullptr;
     JpegErrorSt error;
     jpeg_decompress_struct cinfo{};
+    std::vector<uint8_t> inkRow;   // one row of CMYK samples
 
     ~JpegReadSession() {
         jpeg_destroy_decompress(&cinfo);
@@ -64,31 +67,75 @@ int StartReading(JpegReadSession* session) {
     return kImageFileOk;
 }
 
+// Sequential Huffman-coded data spends at least two bits on every block of
+// every MCU (a DC code and an end-of-block code), so the file bounds the
+// MCU count.  Progressive and arithmetic-coded files have no such bound.
+bool FileCanHoldMcus(const JpegReadSession& session) {
+    const jpeg_decompress_struct& cinfo = session.cinfo;
+    if (cinfo.progressive_mode || cinfo.arith_code) return true;
+    int across = 1, down = 1;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        across = std::max(across, cinfo.comp_info[c].h_samp_factor);
+        down = std::max(down, cinfo.comp_info[c].v_samp_factor);
+    }
+    const uint64_t mcus = (uint64_t{cinfo.image_width} + 8 * across - 1) / (8 * across) *
+                          ((uint64_t{cinfo.image_height} + 8 * down - 1) / (8 * down));
+    return ImageFile_FileCanHold(ImageFile_FileSize(::fileno(session.file)), mcus, 4);
+}
+
 int OpenJpeg(const char* path, JpegReadSession* session) {
     session->file = std::fopen(path, "rb");
     if (session->file == nullptr) return kImageFileCannotOpen;
     InstallErrorHandler(&session->error);
     session->cinfo.err = &session->error.manager;
-    return StartReading(session);
+    const int result = StartReading(session);
+    if (result != kImageFileOk) return result;
+    return FileCanHoldMcus(*session) ? kImageFileOk : kImageFileBadData;
 }
 
 bool HasRgbConversion(J_COLOR_SPACE space) {
     return space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB;
 }
 
+bool IsInk(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK; }
+
+// Cyan, magenta, yellow and black samples to blue, green, red: each colour is
+// what its ink and the black ink leave of white.  Files that carry the
+// Adobe marker store the samples inverted (255 = no ink).
+void InkToBgr(const uint8_t* ink, uint8_t* bgr, uint32_t width, bool inverted) {
+    for (uint32_t x = 0; x < width; ++x, ink += 4, bgr += 3) {
+        const uint32_t k = inverted ? ink[3] : 255u - ink[3];
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t left = inverted ? ink[c] : 255u - ink[c];
+            bgr[2 - c] = static_cast<uint8_t>(left * k / 255);
+        }
+    }
+}
+
+void ReadInkRow(JpegReadSession* session, uint8_t* bgr) {
+    jpeg_decompress_struct* cinfo = &session->cinfo;
+    JSAMPROW line = session->inkRow.data();
+    jpeg_read_scanlines(cinfo, &line, 1);
+    InkToBgr(line, bgr, cinfo->output_width, cinfo->saw_Adobe_marker);
+}
+
 int DecodeRows(JpegReadSession* session, const ImageFileDescSt& desc, ImageFileProgressFunc progress) {
     jpeg_decompress_struct* cinfo = &session->cinfo;
     if (setjmp(session->error.jump)) return kImageFileBadData;
-    if (!HasRgbConversion(cinfo->jpeg_color_space)) return kImageFileBadData;
+    const bool ink = IsInk(cinfo->jpeg_color_space);
+    if (!ink && !HasRgbConversion(cinfo->jpeg_color_space)) return kImageFileUnsupported;
     if (!ImageFile_DescMatches24(desc, cinfo->image_width, cinfo->image_height)) return kImageFileBadData;
-    cinfo->out_color_space = JCS_EXT_BGR;
+    cinfo->out_color_space = ink ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_start_decompress(cinfo);
-    if (cinfo->output_width != desc.width || cinfo->output_height != desc.height || cinfo->output_components != 3)
+    if (cinfo->output_width != desc.width || cinfo->output_height != desc.height ||
+        cinfo->output_components != (ink ? 4 : 3))
         return kImageFileBadData;
+    if (ink) session->inkRow.resize(std::size_t{desc.width} * 4);
     while (cinfo->output_scanline < cinfo->output_height) {
         const uint32_t row = cinfo->output_scanline;
         JSAMPROW line = ImageFile_DescRow(desc, desc.height - 1 - row);
-        jpeg_read_scanlines(cinfo, &line, 1);
+        if (ink) ReadInkRow(session, line);
+        else jpeg_read_scanlines(cinfo, &line, 1);
         ImageFile_ReportRow(progress, row, desc.height);
     }
     jpeg_finish_decompress(cinfo);

@@ -113,13 +113,21 @@ int WritePngRows(png_structp png, png_infop info, FILE* file, const ImageFileDes
     return kImageFileOk;
 }
 
+// Rows of the stored picture, each with its filter byte, cannot be more than
+// what deflate can make of the file's bytes.
+bool FileCanHoldRows(FILE* file, const ImageFileDescSt& desc) {
+    const uint64_t rowBytes = (uint64_t{desc.width} * desc.bitsPerPixel + 7) / 8 + 1;
+    return ImageFile_FileCanHold(ImageFile_FileSize(::fileno(file)), rowBytes * desc.height, kImageFileDeflateRatio);
+}
+
 }  // namespace
 
 int PngIF_Info(const char* path, ImageFileDescSt* desc) {
     PngReadSession session;
-    const int result = OpenPng(path, &session);
-    if (result != kImageFileOk) return result;
-    return ReadPngHeader(session.png, session.info, desc);
+    int result = OpenPng(path, &session);
+    if (result == kImageFileOk) result = ReadPngHeader(session.png, session.info, desc);
+    if (result == kImageFileOk && !FileCanHoldRows(session.file, *desc)) return kImageFileBadData;
+    return result;
 }
 
 int PngIF_Read(const char* path, ImageFileWorkSt* work) {

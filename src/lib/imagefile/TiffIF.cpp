@@ -46,14 +46,40 @@ int OpenTiff(const char* path, TiffHandle* handle) {
 // channel.  The alpha channel is dropped here, so the colours must stay as
 // stored: the first extra sample is declared associated, which the converter
 // passes through unchanged.
-void KeepColoursUnderAlpha(TIFF* tiff) {
+// Returns true when the colours are stored multiplied by the alpha
+// (associated alpha): the reader divides them out again.
+bool KeepColoursUnderAlpha(TIFF* tiff) {
     uint16_t count = 0;
     uint16_t* kinds = nullptr;
-    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0 || kinds[0] != EXTRASAMPLE_UNASSALPHA)
-        return;
+    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0) return false;
+    if (kinds[0] == EXTRASAMPLE_ASSOCALPHA) return true;
+    if (kinds[0] != EXTRASAMPLE_UNASSALPHA) return false;
     std::vector<uint16_t> associated(kinds, kinds + count);
     associated[0] = EXTRASAMPLE_ASSOCALPHA;
     TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, associated.data());
+    return false;
+}
+
+// How many times the compression can expand the stored data at most; 0 for
+// the compressions without a useful bound (JPEG, fax codes, ...).
+uint64_t ExpansionLimit(uint16_t compression) {
+    switch (compression) {
+        case COMPRESSION_NONE: return kImageFileStoredRatio;
+        case COMPRESSION_PACKBITS: return kImageFilePackBitsRatio;
+        case COMPRESSION_LZW: return kImageFileLzwRatio;
+        case COMPRESSION_DEFLATE:
+        case COMPRESSION_ADOBE_DEFLATE: return kImageFileDeflateRatio;
+        default: return 0;
+    }
+}
+
+bool FileCanHoldPixels(TIFF* tiff, const ImageFileDescSt& desc) {
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const uint64_t ratio = ExpansionLimit(compression);
+    if (ratio == 0) return true;
+    const uint64_t rowBytes = (uint64_t{desc.width} * desc.bitsPerPixel + 7) / 8;
+    return ImageFile_FileCanHold(ImageFile_FileSize(TIFFFileno(tiff)), rowBytes * desc.height, ratio);
 }
 
 uint32_t FieldOf(TIFF* tiff, ttag_t tag) {
@@ -64,14 +90,16 @@ uint32_t FieldOf(TIFF* tiff, ttag_t tag) {
 
 // The converter delivers the whole picture as 32-bit pixels (red in the low
 // byte), bottom row first, which is the storage's row order.
-void StoreRaster(const uint32_t* raster, const ImageFileDescSt& desc, ImageFileProgressFunc progress) {
+void StoreRaster(const uint32_t* raster, const ImageFileDescSt& desc, bool premultiplied,
+                 ImageFileProgressFunc progress) {
     for (uint32_t line = 0; line < desc.height; ++line) {
         const uint32_t* source = raster + static_cast<size_t>(line) * desc.width;
         uint8_t* target = ImageFile_DescRow(desc, line);
         for (uint32_t x = 0; x < desc.width; ++x, target += 3) {
-            target[0] = static_cast<uint8_t>(TIFFGetB(source[x]));
-            target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
-            target[2] = static_cast<uint8_t>(TIFFGetR(source[x]));
+            const auto alpha = static_cast<uint8_t>(premultiplied ? TIFFGetA(source[x]) : 255);
+            target[0] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetB(source[x])), alpha);
+            target[1] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetG(source[x])), alpha);
+            target[2] = ImageFile_Unpremultiply(static_cast<uint8_t>(TIFFGetR(source[x])), alpha);
         }
         ImageFile_ReportRow(progress, line, desc.height);
     }
@@ -120,7 +148,7 @@ int TiffIF_Info(const char* path, ImageFileDescSt* desc) {
     desc->width = FieldOf(tiff.get(), TIFFTAG_IMAGEWIDTH);
     desc->height = FieldOf(tiff.get(), TIFFTAG_IMAGELENGTH);
     desc->bitsPerPixel = static_cast<uint32_t>(samples) * bitsPerSample;
-    return kImageFileOk;
+    return FileCanHoldPixels(tiff.get(), *desc) ? kImageFileOk : kImageFileBadData;
 }
 
 int TiffIF_Read(const char* path, ImageFileWorkSt* work) {
@@ -130,14 +158,14 @@ int TiffIF_Read(const char* path, ImageFileWorkSt* work) {
     if (result != kImageFileOk) return result;
     if (!ImageFile_DescMatches24(desc, FieldOf(tiff.get(), TIFFTAG_IMAGEWIDTH), FieldOf(tiff.get(), TIFFTAG_IMAGELENGTH)))
         return kImageFileBadData;
-    KeepColoursUnderAlpha(tiff.get());
+    const bool premultiplied = KeepColoursUnderAlpha(tiff.get());
     char message[1024];
-    if (!TIFFRGBAImageOK(tiff.get(), message)) return kImageFileBadData;
+    if (!TIFFRGBAImageOK(tiff.get(), message)) return kImageFileUnsupported;
     Vmemory raster(4, static_cast<int>(desc.width * desc.height));
     auto* pixels = static_cast<uint32_t*>(raster.Commit());
     if (!TIFFReadRGBAImageOriented(tiff.get(), desc.width, desc.height, pixels, ORIENTATION_BOTLEFT, 1))
         return kImageFileBadData;
-    StoreRaster(pixels, desc, work->progress);
+    StoreRaster(pixels, desc, premultiplied, work->progress);
     return kImageFileOk;
 }
 
