@@ -82,3 +82,16 @@ int32_t WritePrivateProfileString(const char* section, const char* key, const ch
     const auto remaining = text.WithoutKey(section, key);
     return remaining ? profile_file::Replace(path, *remaining) : 0;
 }
+
+int32_t WritePrivateProfileStrings(std::span<const ProfileSetting> settings, const char* path,
+                                   ProfileEncoding encoding) {
+    if (path == nullptr) return -EINVAL;
+    for (const ProfileSetting& setting : settings) {
+        if (!ProfileText::CanStore(setting.section, setting.key, setting.value)) return -EINVAL;
+    }
+    std::string content;
+    if (const int32_t result = profile_file::ReadOrCreate(path, content)) return result;
+    for (const ProfileSetting& setting : settings)
+        content = ProfileText(content, encoding).WithValue(setting.section, setting.key, setting.value);
+    return profile_file::Replace(path, content);
+}

@@ -7,6 +7,8 @@
 //              a path naming a folder ...), or -EINVAL for arguments that
 //              cannot be stored (null names, CR or LF in a name or value, ...)
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "ProfileEncoding.h"
 
@@ -27,3 +29,16 @@ int32_t GetPrivateProfileInt(const char* section, const char* key, int32_t defau
 // is replaced whole by rename, so it is never left half written.
 int32_t WritePrivateProfileString(const char* section, const char* key, const char* value,
                                   const char* path, ProfileEncoding encoding = ProfileEncoding::Utf8);
+
+// One key to set, its value as it is stored (strings with their quotes).
+struct ProfileSetting {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Sets every key in order and writes the file once: the result has the same
+// bytes as the same WritePrivateProfileString calls one after the other.
+// Nothing is written when one of the settings cannot be stored (-EINVAL).
+int32_t WritePrivateProfileStrings(std::span<const ProfileSetting> settings, const char* path,
+                                   ProfileEncoding encoding = ProfileEncoding::Utf8);

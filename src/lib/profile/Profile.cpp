@@ -34,6 +34,18 @@ bool Profile::Set(const char* section, const char* key, const char* value) {
     return Write(section, key, "\"%s\"", value);
 }
 
+ProfileSetting Profile::Text(std::string section, std::string key, const char* value) {
+    return {std::move(section), std::move(key), std::string("\"") + (value ? value : "") + "\""};
+}
+
+ProfileSetting Profile::Number(std::string section, std::string key, long value) {
+    return {std::move(section), std::move(key), std::to_string(value)};
+}
+
+bool Profile::SetAll(std::span<const ProfileSetting> settings) {
+    return PathUsable() && WritePrivateProfileStrings(settings, path_.c_str(), encoding_) == 0;
+}
+
 bool Profile::Set(const char* section, const char* key, int value) {
     return Write(section, key, "%d", value);
 }

@@ -3,6 +3,7 @@
 // file, every Set rewrites it (see PrivateProfile.h for the result codes).
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "PrivateProfile.h"
@@ -31,8 +32,16 @@ public:
     bool Set(const char* section, const char* key, int value);          // as "%d"
     bool Set(const char* section, const char* key, long value);         // as "%ld"
     bool Del(const char* section, const char* key);
+    // Sets every key and writes the file once, with the same bytes as the
+    // Sets one by one.  Build the settings with Text and Number.
+    bool SetAll(std::span<const ProfileSetting> settings);
     bool Write(const char* section, const char* key, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
+
+    // A setting as Set stores it: a string in double quotes, a number in
+    // decimal.
+    static ProfileSetting Text(std::string section, std::string key, const char* value);
+    static ProfileSetting Number(std::string section, std::string key, long value);
 
 private:
     bool PathUsable() const;

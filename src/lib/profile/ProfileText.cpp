@@ -5,6 +5,8 @@ namespace {
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 constexpr std::string_view kLineEnd = "\r\n";
+// Some editors put a UTF-8 byte-order mark before the first line.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsShiftJisLead(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -17,7 +19,7 @@ void AppendLine(std::string& out, std::string_view a, std::string_view b, std::s
 }  // namespace
 
 ProfileText::ProfileText(std::string_view content, ProfileEncoding encoding)
-    : content_(content), encoding_(encoding) {}
+    : content_(content), encoding_(encoding), start_(content.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0) {}
 
 std::size_t ProfileText::Step(std::size_t pos) const {
     const bool twoBytes = encoding_ == ProfileEncoding::ShiftJis &&
@@ -31,6 +33,17 @@ std::size_t ProfileText::Step(std::size_t pos) const {
 std::size_t ProfileText::FindByte(std::size_t from, std::size_t to, char byte) const {
     std::size_t pos = from;
     while (pos < to && content_[pos] != byte) pos = Step(pos);
+    return pos < to ? pos : to;
+}
+
+// Position of the first CR, or of the first LF that does not follow a CR,
+// in [from, to), or `to` when there is none: a value ends there, so that
+// LF-only lines read like CR LF ones.  (The CR of a CR LF may have been taken
+// as the second byte of a two-byte character; its LF does not end the line.)
+std::size_t ProfileText::FindLineEnd(std::size_t from, std::size_t to) const {
+    std::size_t pos = from;
+    while (pos < to && content_[pos] != kCR && !(content_[pos] == kLF && (pos == 0 || content_[pos - 1] != kCR)))
+        pos = Step(pos);
     return pos < to ? pos : to;
 }
 
@@ -54,7 +67,7 @@ bool ProfileText::MatchesAt(std::size_t pos, std::size_t limit, std::string_view
 // (a file name such as "photo [1].png") neither opens nor ends a section.
 std::optional<ProfileText::Range> ProfileText::FindSectionBody(std::string_view section) const {
     const std::size_t size = content_.size();
-    std::size_t pos = 0;
+    std::size_t pos = start_;
     while (pos < size && !(content_[pos] == '[' && MatchesAt(pos + 1, size, section, ']'))) {
         pos = NextLine(pos, size);
     }
@@ -70,7 +83,7 @@ std::optional<ProfileText::KeyLine> ProfileText::FindKeyLine(const Range& body,
     for (std::size_t line = body.begin; line < body.end; line = NextLine(line, body.end)) {
         if (!MatchesAt(line, body.end, key, '=')) continue;
         const std::size_t valueBegin = line + key.size() + 1;
-        return KeyLine{line, valueBegin, FindByte(valueBegin, content_.size(), kCR)};
+        return KeyLine{line, valueBegin, FindLineEnd(valueBegin, content_.size())};
     }
     return std::nullopt;
 }
@@ -105,7 +118,7 @@ std::string ProfileText::WithValue(std::string_view section, std::string_view ke
     // the last line of the file has no CR LF.
     const std::size_t insertAt = body ? body->end : content_.size();
     out.append(content_.substr(0, insertAt));
-    if (insertAt > 0 && content_[insertAt - 1] != kLF) out.append(kLineEnd);
+    if (insertAt > start_ && content_[insertAt - 1] != kLF) out.append(kLineEnd);
     if (!body) AppendLine(out, "[", section, "]");
     AppendLine(out, key, "=", value);
     out.append(content_.substr(insertAt));

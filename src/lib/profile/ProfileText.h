@@ -2,8 +2,10 @@
 // The profile format on bytes held in memory: finding sections, keys and
 // values, and building the new content for a set or a delete.  A section
 // header is "[" name "]" at the start of a line, a key line is name "=" value
-// at the start of a line inside its section, every line ends in CR LF.  The
-// first matching section and the first matching key are used.
+// at the start of a line inside its section.  Lines are written with CR LF;
+// lines that end in LF alone (as many editors save them) read the same, and
+// a UTF-8 byte-order mark before the first line is passed over (and kept).
+// The first matching section and the first matching key are used.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -39,11 +41,12 @@ private:
     struct KeyLine {
         std::size_t lineBegin;   // first byte of the key name
         std::size_t valueBegin;  // first byte after "="
-        std::size_t valueEnd;    // the value's CR, or the end of the content
+        std::size_t valueEnd;    // the value's CR or LF, or the end of the content
     };
 
     std::size_t Step(std::size_t pos) const;
     std::size_t FindByte(std::size_t from, std::size_t to, char byte) const;
+    std::size_t FindLineEnd(std::size_t from, std::size_t to) const;
     std::size_t NextLine(std::size_t from, std::size_t to) const;
     bool MatchesAt(std::size_t pos, std::size_t limit, std::string_view name, char terminator) const;
     std::optional<Range> FindSectionBody(std::string_view section) const;
@@ -51,4 +54,5 @@ private:
 
     std::string_view content_;
     ProfileEncoding encoding_;
+    std::size_t start_;  // the first line's first byte, after a byte-order mark
 };
