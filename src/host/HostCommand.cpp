@@ -52,6 +52,7 @@ ReplaySt PrepareReplay(const HostCommandLineSt& line, const std::string& style) 
     std::string error;
     if (!line.action.empty()) {
         if (!HostAction_Load(line.action, replay.action, error)) throw CommandFailure{kExitBadAction, error};
+        HostStyle_ClampDescriptor(replay.action.descriptor, line.action);
     } else if (line.repeat) {
         if (!HostState_Load(replay.block))
             throw CommandFailure{kExitBadAction, "there is no last run to repeat (" + HostState_Path() + ")"};

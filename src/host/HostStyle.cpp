@@ -1,6 +1,7 @@
 #include "HostStyle.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -12,6 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kStyleExtension = ".mv";
+
+void Warn(const std::string& message) { std::fprintf(stderr, "morvanel: warning: %s\n", message.c_str()); }
 
 bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -79,14 +82,19 @@ ShadeParams HostStyle_Defaults() {
     return params;
 }
 
+std::string HostStyle_RangeWarning(const std::string& source, const std::string& key, int32_t found,
+                                   int32_t kept, const ShadeParamRange& range) {
+    return source + ": " + key + "=" + std::to_string(found) + " lies outside " + std::to_string(range.minimum) +
+           ".." + std::to_string(range.maximum) + "; " + std::to_string(kept) + " is used";
+}
+
 bool HostStyle_Load(const std::string& path, ShadeParams& params, std::string& error) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        error = "cannot read style file " + path;
-        return false;
-    }
     std::string refusal;
     StyleFile style(params, nullptr, std::string(), [&refusal](int, const std::string& text) { refusal = text; });
+    style.SetRangeReport([](const std::string& file, const ShadeParamEntry& entry, int32_t found, int32_t kept) {
+        const std::string key = "[" + std::string(entry.section) + "] " + std::string(entry.key);
+        Warn(HostStyle_RangeWarning(file, key, found, kept, *entry.range));
+    });
     if (style.LoadParam(path.c_str()) != 1) {
         error = refusal.empty() ? "cannot read style file " + path : refusal;
         return false;
@@ -109,4 +117,20 @@ DescriptorItems HostStyle_Descriptor(const ShadeParams& params) {
         items.push_back(std::move(item));
     }
     return items;
+}
+
+void HostStyle_ClampDescriptor(DescriptorItems& items, const std::string& source) {
+    for (DescriptorItem& item : items) {
+        if (item.type != kTypeInteger) continue;
+        const std::string name = Descriptor_KeyName(item.key);
+        const ShadeParamEntry* entry = nullptr;
+        for (int index = 0; index < kShadeParamsScriptCount && entry == nullptr; ++index) {
+            if (ShadeParamByScriptIndex(index)->scriptKey == name) entry = ShadeParamByScriptIndex(index);
+        }
+        if (entry == nullptr || entry->kind != ShadeParamKind::Int) continue;
+        const int32_t kept = ShadeParamClamp(*entry, item.integer);
+        if (kept == item.integer) continue;
+        Warn(HostStyle_RangeWarning(source, name, item.integer, kept, *entry->range));
+        item.integer = kept;
+    }
 }

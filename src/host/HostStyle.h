@@ -25,6 +25,14 @@ std::vector<HostStyleNameSt> HostStyle_List();
 // The defaults (PathDefault: the user's pictures folder).
 ShadeParams HostStyle_Defaults();
 // Loads the style file over params.  False with error when it is refused.
+// A value out of its range is clamped, with a warning on standard error that
+// names the file, the key and both values.
 bool HostStyle_Load(const std::string& path, ShadeParams& params, std::string& error);
+// Clamps the integer items of a recorded descriptor into the ranges of their
+// entries, with the same warning naming source (the action file).
+void HostStyle_ClampDescriptor(DescriptorItems& items, const std::string& source);
+// The warning of a value brought into range.
+std::string HostStyle_RangeWarning(const std::string& source, const std::string& key, int32_t found,
+                                   int32_t kept, const ShadeParamRange& range);
 // The 59 scripted entries in script order, texts as texts.
 DescriptorItems HostStyle_Descriptor(const ShadeParams& params);

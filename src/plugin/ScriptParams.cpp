@@ -39,7 +39,9 @@ void ReadOneValue(const ReadDescriptorProcs& reader, PIReadDescriptor token, Han
         if (text != nullptr) procs->disposeProc(text);
     } else {
         int32_t value = 0;
-        if (reader.getIntegerProc(token, &value) == 0) *HostParamBlockInt(block, index) = value;
+        // A recorded value out of range is brought into it as it is read.
+        if (reader.getIntegerProc(token, &value) == 0)
+            *HostParamBlockInt(block, index) = ShadeParamClamp(*ShadeParamByScriptIndex(index), value);
     }
 }
 

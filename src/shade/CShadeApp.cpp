@@ -9,6 +9,7 @@
 
 #include "ImageFile.h"
 #include "ImageFunc.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ DibEx* CShadeApp::PrepareImage(char* name, const std::string& folder, CachedImag
     *changed = 1;
     if (current.empty()) return nullptr;
     const std::string path = OpenPath(current);
-    if (!usable || ImageFile_Load(nullptr, path.c_str(), &cache.bitmap, nullptr, nullptr, 1) != 1 ||
+    // A FIFO or a device would block the reader: only regular files are read.
+    if (!usable || !IsRegularFile(path.c_str()) || ImageFile_Load(nullptr, path.c_str(), &cache.bitmap, nullptr, nullptr, 1) != 1 ||
         cache.bitmap.GetBitsPerPixel() != 24) {
         cache.loadedName.clear();
         return nullptr;
@@ -85,7 +87,10 @@ DibEx* CShadeApp::PrepareImage(char* name, const std::string& folder, CachedImag
 }
 
 ShadeBaseSt CShadeApp::MakeBlock(DibEx* image, DibEx* mask, const CMacRect* rect) {
-    ShadeParams& p = shadeParams_;
+    // Whatever a caller put into the live record, the engine only ever sees
+    // values the controls can set: an entry out of range is clamped here.
+    ShadeParams p = shadeParams_;
+    ShadeParamsClamp(p);
     ShadeBaseSt b;
     const int32_t imgW = image->GetWidth();
     const int32_t imgH = image->GetHeight();
@@ -121,9 +126,9 @@ ShadeBaseSt CShadeApp::MakeBlock(DibEx* image, DibEx* mask, const CMacRect* rect
     else b.standardSize = Diagonal(imgW, imgH);
     if (b.standardSize <= 9) b.standardSize = 10;
 
-    b.texture = PrepareImage(p.TextureFilename, textureFolder_, texture_, b.preview, imgW, imgH,
+    b.texture = PrepareImage(shadeParams_.TextureFilename, textureFolder_, texture_, b.preview, imgW, imgH,
                              &b.textureChanged);
-    b.foreground = PrepareImage(p.ForegroundFilename, foregroundFolder_, foreground_, b.preview, imgW,
+    b.foreground = PrepareImage(shadeParams_.ForegroundFilename, foregroundFolder_, foreground_, b.preview, imgW,
                                 imgH, &b.foregroundChanged);
 
     b.pMle = p.Length;

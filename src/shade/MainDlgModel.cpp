@@ -79,41 +79,46 @@ bool MainDlgModel::OnDialogEnd() {
     return SaveUIParam();
 }
 
-bool MainDlgModel::WriteSettingKeys() {
-    Profile profile(folders_.settingsFile);
-    bool written = true;
+std::vector<ProfileSetting> MainDlgModel::SettingKeys() const {
+    std::vector<ProfileSetting> settings;
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
         if (!IsSettingsEntry(entry)) continue;
-        const std::string section(entry.section);
-        const std::string key(entry.key);
-        written = (entry.kind == ShadeParamKind::Text
-                       ? profile.Set(section.c_str(), key.c_str(), ShadeParamText(params_, entry))
-                       : profile.Set(section.c_str(), key.c_str(), static_cast<long>(ShadeParamInt(params_, entry)))) &&
-                  written;
+        std::string section(entry.section);
+        std::string key(entry.key);
+        settings.push_back(entry.kind == ShadeParamKind::Text
+                               ? Profile::Text(section, key, ShadeParamText(params_, entry))
+                               : Profile::Number(section, key, ShadeParamInt(params_, entry)));
     }
-    return written;
+    if (params_.SaveLockStatus == 1) {
+        for (int i = 0; i < kLockGroupCount; ++i)
+            settings.push_back(Profile::Number(kLockSections[i], "Lock", locks_.IsLocked(i) ? 1 : 0));
+    }
+    return settings;
 }
 
+std::vector<ProfileSetting> MainDlgModel::DialogKeys() {
+    std::vector<ProfileSetting> settings{Profile::Number("MATERIAL", "ColorMode", ui_.colorMode),
+                                         Profile::Number("LIGHT", "Channel", ui_.channel)};
+    for (int i = 0; i < 3; ++i) {
+        settings.push_back(Profile::Text("FILE", kFileKeys[i].pathKey, FilePath(ui_, i)));
+        settings.push_back(Profile::Number("FILE", kFileKeys[i].typeKey, ui_.*kFileKeys[i].type));
+    }
+    settings.push_back(Profile::Number("WINDOW", "Page", ui_.page));
+    settings.push_back(Profile::Number("WINDOW", "PosX", ui_.posX));
+    settings.push_back(Profile::Number("WINDOW", "PosY", ui_.posY));
+    return settings;
+}
+
+// The keys are written in two passes around the list savers, in the order
+// the file has always had.
 bool MainDlgModel::SaveUIParam() {
     const char* path = folders_.settingsFile.c_str();
     Profile profile(folders_.settingsFile);
-    bool written = WriteSettingKeys();
-    if (params_.SaveLockStatus == 1) {
-        for (int i = 0; i < kLockGroupCount; ++i)
-            written = profile.Set(kLockSections[i], "Lock", locks_.IsLocked(i) ? 1 : 0) && written;
-    }
+    bool written = profile.SetAll(SettingKeys());
     written = styleList_.Save(path) && written;
     written = textureList_.Save(path) && written;
     written = foregroundList_.Save(path) && written;
-    written = profile.Set("MATERIAL", "ColorMode", static_cast<int>(ui_.colorMode)) && written;
-    written = profile.Set("LIGHT", "Channel", static_cast<int>(ui_.channel)) && written;
-    for (int i = 0; i < 3; ++i) {
-        written = profile.Set("FILE", kFileKeys[i].pathKey, FilePath(ui_, i)) && written;
-        written = profile.Set("FILE", kFileKeys[i].typeKey, static_cast<int>(ui_.*kFileKeys[i].type)) && written;
-    }
-    written = profile.Set("WINDOW", "Page", static_cast<int>(ui_.page)) && written;
-    written = profile.Set("WINDOW", "PosX", static_cast<int>(ui_.posX)) && written;
-    written = profile.Set("WINDOW", "PosY", static_cast<int>(ui_.posY)) && written;
+    written = profile.SetAll(DialogKeys()) && written;
     if (!written) view_.ReportWriteFailure(folders_.settingsFile);
     return written;
 }
@@ -125,7 +130,8 @@ void MainDlgModel::ReadSettingKeys() {
         const std::string section(entry.section);
         const std::string key(entry.key);
         if (entry.kind == ShadeParamKind::Int) {
-            ShadeParamInt(params_, entry) = profile.Get(section.c_str(), key.c_str(), entry.defaultValue);
+            ShadeParamInt(params_, entry) =
+                ShadeParamClamp(entry, profile.Get(section.c_str(), key.c_str(), entry.defaultValue));
             continue;
         }
         // PathDefault: the pictures folder unless the file names another.

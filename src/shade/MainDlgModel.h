@@ -6,9 +6,11 @@
 // style file keys are read and written through StyleParamIO.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Locks.h"
 #include "Motion.h"
+#include "PrivateProfile.h"
 #include "PsControlCombo.h"
 #include "PsImageCombo.h"
 #include "ShadeParams.h"
@@ -166,7 +168,10 @@ private:
     void LoadSelectedStyle();
     void AfterRestore();
     void ReadSettingKeys();
-    bool WriteSettingKeys();
+    // The settings-only keys (with the lock keys when they are kept), and the
+    // dialog's own keys, as they are written.
+    std::vector<ProfileSetting> SettingKeys() const;
+    std::vector<ProfileSetting> DialogKeys();
     void ReadFileKeys();
     bool UsablePath(const char* path);
     // The CopyImageFile rule: the list's current file becomes the copy of

@@ -76,6 +76,25 @@ void ShadeParamsSetDefaults(ShadeParams& params, std::string_view picturesFolder
     if (picturesFolder.size() < kShadeParamsPathSize) CopyText(picturesFolder, params.PathDefault);
 }
 
+int32_t ShadeParamClamp(const ShadeParamEntry& entry, int32_t value) {
+    if (!entry.range) return value;
+    return std::clamp(value, entry.range->minimum, entry.range->maximum);
+}
+
+int ShadeParamsClamp(ShadeParams& params, const ShadeParamClampReport& report) {
+    int changed = 0;
+    for (const ShadeParamEntry& entry : ShadeParamTable()) {
+        if (entry.kind != ShadeParamKind::Int) continue;
+        int32_t& value = ShadeParamInt(params, entry);
+        const int32_t kept = ShadeParamClamp(entry, value);
+        if (kept == value) continue;
+        if (report) report(entry, value, kept);
+        value = kept;
+        ++changed;
+    }
+    return changed;
+}
+
 void ShadeParamsDeriveColorHsv(ShadeParams& params) {
     HCLCOLOR color;
     color.R = params.ColorR;

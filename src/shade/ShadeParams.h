@@ -12,6 +12,7 @@
 // entry again.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -157,6 +158,18 @@ const char* ShadeParamText(const ShadeParams& params, const ShadeParamEntry& ent
 // folder.  A folder too long for the field leaves PathDefault empty rather
 // than cut to a different folder.
 void ShadeParamsSetDefaults(ShadeParams& params, std::string_view picturesFolder);
+
+// The value brought into the entry's range (unchanged without a range).
+int32_t ShadeParamClamp(const ShadeParamEntry& entry, int32_t value);
+
+// Told of every entry whose value was out of range: the value found and the
+// value kept.
+using ShadeParamClampReport =
+    std::function<void(const ShadeParamEntry& entry, int32_t found, int32_t kept)>;
+
+// Brings every Int entry of the table into its range; report (may be empty)
+// hears of each change.  Returns the number of entries changed.
+int ShadeParamsClamp(ShadeParams& params, const ShadeParamClampReport& report = {});
 
 // Derives ColorH, ColorS and ColorV from ColorR, ColorG and ColorB.
 void ShadeParamsDeriveColorHsv(ShadeParams& params);

@@ -14,6 +14,11 @@ constexpr std::optional<ShadeParamRange> kPercent = ShadeParamRange{0, 100};
 constexpr std::optional<ShadeParamRange> kSwitch = ShadeParamRange{0, 1};
 constexpr std::optional<ShadeParamRange> kSigned = ShadeParamRange{-100, 100};
 constexpr std::optional<ShadeParamRange> kLevel = ShadeParamRange{0, 255};
+// A fixed reference size beyond the diagonal of the largest image (32767
+// pixels a side) has no use; below 10 the driver takes 10 anyway.
+constexpr std::optional<ShadeParamRange> kReferenceSize = ShadeParamRange{0, 46341};
+// A motion leg has 2^(MotionDevide + 1) steps.
+constexpr std::optional<ShadeParamRange> kMotionDivision = ShadeParamRange{0, 29};
 
 constexpr std::size_t LightSlot(std::size_t arrayOffset, int channel) {
     return arrayOffset + static_cast<std::size_t>(channel) * sizeof(int32_t);
@@ -116,19 +121,19 @@ constexpr ShadeParamEntry kTable[] = {
 
     Int("pSms", 1, "SETTING", "SizeStandard", U, Group::None, 0, ShadeParamRange{0, 2},
         FIELD(SizeStandard)),
-    Int("pSfs", 2, "SETTING", "SizeFixedStandard", U, Group::None, 1000, kNoRange,
+    Int("pSfs", 2, "SETTING", "SizeFixedStandard", U, Group::None, 1000, kReferenceSize,
         FIELD(SizeFixedStandard)),
     Int("pStl", 3, "SETTING", "TextureLocateCanvas", U, Group::None, 0, kSwitch,
         FIELD(TextureLocateCanvas)),
     Int("pSsl", 4, "SETTING", "SaveLockStatus", U, Group::None, 0, kSwitch, FIELD(SaveLockStatus)),
     Int("pSeo", 5, "SETTING", "EraseOutside", U, Group::None, 0, kSwitch, FIELD(EraseOutside)),
     Int("", -1, "SETTING", "MotionUiDisp", U, Group::None, 1, kSwitch, FIELD(MotionUiDisp)),
-    Int("", -1, "SETTING", "MotionDevide", U, Group::None, 3, kNoRange, FIELD(MotionDevide)),
+    Int("", -1, "SETTING", "MotionDevide", U, Group::None, 3, kMotionDivision, FIELD(MotionDevide)),
     Int("", -1, "SETTING", "CopyImageFile", U, Group::None, 0, kSwitch, FIELD(CopyImageFile)),
     Text("", -1, "SETTING", "PathDefault", U, Group::None, FIELD(PathDefault)),
 
-    Int("", -1, "BACKUP", "BackupMode", U, Group::None, 1, kNoRange, FIELD(BackupMode)),
-    Int("", -1, "BACKUP", "RestoreWork", U, Group::None, 1, kNoRange, FIELD(RestoreWork)),
+    Int("", -1, "BACKUP", "BackupMode", U, Group::None, 1, ShadeParamRange{0, 2}, FIELD(BackupMode)),
+    Int("", -1, "BACKUP", "RestoreWork", U, Group::None, 1, kSwitch, FIELD(RestoreWork)),
 };
 
 #undef FIELD

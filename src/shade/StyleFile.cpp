@@ -1,44 +1,42 @@
 #include "StyleFile.h"
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <vector>
 
 #include "FileUtilities.h"
-#include "Profile.h"
+#include "RegularFile.h"
 
 namespace {
 
 bool IsStyleEntry(const ShadeParamEntry& entry) { return entry.part == ShadeParamPart::Style; }
 
-// A style file can be loaded only when it is a file that opens for reading;
-// anything else would silently reset every entry to its default.
-bool IsReadableFile(const char* path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    return std::ifstream(path, std::ios::binary).is_open();
+// Bytes that no profile text holds: control characters other than tab, CR
+// and LF (a NUL in an image, a binary header ...).
+bool HoldsBinaryBytes(const std::string& content) {
+    return std::any_of(content.begin(), content.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
+    });
 }
 
-bool WriteEntry(Profile& profile, const ShadeParams& params, const ShadeParamEntry& entry) {
-    const std::string section(entry.section);
-    const std::string key(entry.key);
-    if (entry.kind == ShadeParamKind::Text)
-        return profile.Set(section.c_str(), key.c_str(), ShadeParamText(params, entry));
-    return profile.Set(section.c_str(), key.c_str(), static_cast<long>(ShadeParamInt(params, entry)));
-}
-
-void ReadEntry(const Profile& profile, ShadeParams& params, const ShadeParamEntry& entry) {
-    const std::string section(entry.section);
-    const std::string key(entry.key);
-    if (entry.kind == ShadeParamKind::Int) {
-        ShadeParamInt(params, entry) = profile.Get(section.c_str(), key.c_str(), entry.defaultValue);
-        return;
+// Whether a header line of one of the style sections begins a line.
+bool HasStyleSection(const std::string& content) {
+    for (const ShadeParamEntry& entry : ShadeParamTable()) {
+        if (!IsStyleEntry(entry)) continue;
+        const std::string header = "[" + std::string(entry.section) + "]";
+        for (std::size_t at = content.find(header); at != std::string::npos; at = content.find(header, at + 1)) {
+            if (at == 0 || content[at - 1] == '\n' || (at == 3 && content.starts_with("\xEF\xBB\xBF"))) return true;
+        }
     }
-    // At most 254 characters are taken; a longer value leaves the default.
-    char value[kShadeParamsTextReadSize];
-    const std::string defaultText(entry.defaultText);
-    profile.Get(section.c_str(), key.c_str(), defaultText.c_str(), value, kShadeParamsTextReadSize);
-    std::strcpy(ShadeParamText(params, entry), value);
+    return false;
+}
+
+ProfileSetting SettingOf(const ShadeParams& params, const ShadeParamEntry& entry) {
+    std::string section(entry.section);
+    std::string key(entry.key);
+    if (entry.kind == ShadeParamKind::Text) return Profile::Text(section, key, ShadeParamText(params, entry));
+    return Profile::Number(section, key, ShadeParamInt(params, entry));
 }
 
 }  // namespace
@@ -49,28 +47,53 @@ StyleFile::StyleFile(ShadeParams& params, const LockFlags* locks, std::string se
 
 int StyleFile::SaveParam(const char* path) {
     if (path == nullptr) return 0;
-    Profile profile(path);
-    bool written = true;
+    std::vector<ProfileSetting> settings;
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
-        if (IsStyleEntry(entry)) written = WriteEntry(profile, params_, entry) && written;
+        if (IsStyleEntry(entry)) settings.push_back(SettingOf(params_, entry));
     }
-    return written ? 1 : 0;
+    return Profile(path).SetAll(settings) ? 1 : 0;
 }
 
 int StyleFile::LoadParam(const char* path) {
     if (path == nullptr) return 0;
     const bool settings = IsSettingsFile(path);
-    if (!settings && !IsReadableFile(path)) {
-        Refuse(path);
-        return 0;
+    if (!settings) {
+        std::string content;
+        int reason = 0;
+        if (!ReadRegularFile(path, content, &reason)) {
+            Refuse(kStyleFileMissingMessageId,
+                   std::string("The style file \"") + path + "\" cannot be read: " + FileFailureText(reason) + ".");
+            return 0;
+        }
+        if (HoldsBinaryBytes(content) || !HasStyleSection(content)) {
+            Refuse(kStyleFileNotStyleMessageId, std::string("\"") + path + "\" is not a style file.");
+            return 0;
+        }
     }
     const Profile profile(path);
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
-        if (IsLoaded(entry)) ReadEntry(profile, params_, entry);
+        if (IsLoaded(entry)) ReadEntry(profile, path, entry);
     }
     if (!settings) styleName_ = std::string(FSNamePart(path));
     if (refreshPanes_) refreshPanes_();
     return 1;
+}
+
+void StyleFile::ReadEntry(const Profile& profile, const char* path, const ShadeParamEntry& entry) {
+    const std::string section(entry.section);
+    const std::string key(entry.key);
+    if (entry.kind == ShadeParamKind::Int) {
+        const int32_t found = profile.Get(section.c_str(), key.c_str(), entry.defaultValue);
+        const int32_t kept = ShadeParamClamp(entry, found);
+        if (kept != found && rangeReport_) rangeReport_(path, entry, found, kept);
+        ShadeParamInt(params_, entry) = kept;
+        return;
+    }
+    // At most 254 characters are taken; a longer value leaves the default.
+    char value[kShadeParamsTextReadSize];
+    const std::string defaultText(entry.defaultText);
+    profile.Get(section.c_str(), key.c_str(), defaultText.c_str(), value, kShadeParamsTextReadSize);
+    std::strcpy(ShadeParamText(params_, entry), value);
 }
 
 bool StyleFile::IsLoaded(const ShadeParamEntry& entry) const {
@@ -78,8 +101,6 @@ bool StyleFile::IsLoaded(const ShadeParamEntry& entry) const {
     return locks_ == nullptr || !locks_->IsGroupLocked(entry.group);
 }
 
-void StyleFile::Refuse(const char* path) const {
-    if (!messages_) return;
-    messages_(kStyleFileMissingMessageId,
-              std::string("The style file \"") + path + "\" cannot be found or cannot be read.");
+void StyleFile::Refuse(int messageId, const std::string& text) const {
+    if (messages_) messages_(messageId, text);
 }

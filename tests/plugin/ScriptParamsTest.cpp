@@ -90,7 +90,7 @@ TEST_F(ScriptParams, LongTextIsStoredAsItsFirst254Characters) {
 }
 
 TEST_F(ScriptParams, FinishRecordsAllEntriesInTableOrder) {
-    EXPECT_EQ(Replay({Integer("pLsd", -7), Text("pEpa", "Foreground/leaf.png")}), 0);
+    EXPECT_EQ(Replay({Integer("pLsd", 7), Text("pEpa", "Foreground/leaf.png")}), 0);
     const DescriptorItems recorded = host_.RecordedDescriptor();
     ASSERT_EQ(recorded.size(), std::size_t(kShadeParamsScriptCount));
     HostParamBlock after = After();
@@ -101,7 +101,7 @@ TEST_F(ScriptParams, FinishRecordsAllEntriesInTableOrder) {
         EXPECT_EQ(item.type, kTypeInteger) << index;
         EXPECT_EQ(item.integer, *HostParamBlockInt(after, index)) << index;
     }
-    EXPECT_EQ(recorded[58].integer, -7);
+    EXPECT_EQ(recorded[58].integer, 7);
     EXPECT_EQ(recorded[37].text, "Foreground/leaf.png");
     EXPECT_EQ(recorded[24].text, "");
     EXPECT_EQ(host_.Record().descriptorParameters->recordInfo, 0);

@@ -132,7 +132,7 @@ TEST(ShadeParamsTable, RangesAndGroups) {
     EXPECT_EQ(range("LIGHT", "AngleV1")->maximum, 90);
     EXPECT_EQ(range("SETTING", "SizeStandard")->maximum, 2);
     EXPECT_FALSE(range("SYSTEM", "Version").has_value());
-    EXPECT_FALSE(range("SETTING", "SizeFixedStandard").has_value());
+    EXPECT_EQ(range("SETTING", "SizeFixedStandard")->maximum, 46341);
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
         const bool settings = entry.part == ShadeParamPart::Settings;
         EXPECT_EQ(settings, entry.group == ShadeParamGroup::None) << entry.key;

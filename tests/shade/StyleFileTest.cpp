@@ -1,6 +1,7 @@
 #include "StyleFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -46,13 +47,14 @@ struct StyleFileFixture : ::testing::Test {
     }
 };
 
-// Sets every style entry to a value of its own (file names get text).
+// Sets every style entry to a value of its own inside its range (file names
+// get text).
 void FillDistinct(ShadeParams& params) {
     int32_t value = -7;
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
         if (entry.part != ShadeParamPart::Style) continue;
         if (entry.kind == ShadeParamKind::Int) {
-            ShadeParamInt(params, entry) = value;
+            ShadeParamInt(params, entry) = ShadeParamClamp(entry, value);
             value += 13;
         } else {
             std::snprintf(ShadeParamText(params, entry), kShadeParamsPathSize, "Texture/%s %d.png",
@@ -266,3 +268,56 @@ TEST(ShippedStyles, LoadWithinRangesAndFindTheirImages) {
 }
 
 }  // namespace
+
+// Styles from elsewhere: LF line ends, values out of range, and files that
+// are no style at all.
+TEST_F(StyleFileFixture, LfStyleLoadsLikeItsCrLfOriginal) {
+    const std::string original = std::string(MORVANEL_SOURCE_DIR) + "/data/Style/Gold.mv";
+    const std::string lf = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/style-lf-line-ends.mv";
+    ASSERT_EQ(style.LoadParam(original.c_str()), 1);
+    const ShadeParams fromCrLf = params;
+    ShadeParamsSetDefaults(params, "/pictures");
+    ASSERT_EQ(style.LoadParam(lf.c_str()), 1);
+    EXPECT_EQ(std::memcmp(&params, &fromCrLf, sizeof params), 0);
+    EXPECT_NE(params.Length, 100);  // the file's values, not the defaults
+}
+
+TEST_F(StyleFileFixture, OutOfRangeValuesAreClampedAndReported) {
+    const std::string path = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/style-out-of-range.mv";
+    std::vector<std::string> reports;
+    style.SetRangeReport([&](const std::string& file, const ShadeParamEntry& entry, int32_t found, int32_t kept) {
+        reports.push_back(file + " " + std::string(entry.key) + " " + std::to_string(found) + " " +
+                          std::to_string(kept));
+    });
+    ASSERT_EQ(style.LoadParam(path.c_str()), 1);
+    EXPECT_EQ(params.Height, 100);
+    EXPECT_EQ(params.Length, 0);
+    EXPECT_EQ(params.ShadowDif, 100);
+    EXPECT_EQ(reports, (std::vector<std::string>{path + " Length -5 0", path + " Height 101 100",
+                                                 path + " ShadowDif 100000 100"}));
+}
+
+TEST_F(StyleFileFixture, FilesThatAreNoStyleAreRefused) {
+    const std::string bad = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/";
+    const std::string fifo = dir.file("fifo.mv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string empty = dir.file("empty.mv");
+    WriteAll(empty, "");
+    struct Case {
+        std::string path;
+        int messageId;
+    };
+    for (const Case& c : {Case{bad + "style-no-section.mv", kStyleFileNotStyleMessageId},
+                          Case{bad + "style-binary.mv", kStyleFileNotStyleMessageId},
+                          Case{std::string(MORVANEL_SOURCE_DIR) + "/data/Samples/Star.png", kStyleFileNotStyleMessageId},
+                          Case{empty, kStyleFileNotStyleMessageId}, Case{fifo, kStyleFileMissingMessageId},
+                          Case{dir.path().string(), kStyleFileMissingMessageId}}) {
+        messages.clear();
+        const ShadeParams before = params;
+        EXPECT_EQ(style.LoadParam(c.path.c_str()), 0) << c.path;
+        EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0) << c.path;
+        ASSERT_EQ(messages.size(), 1u) << c.path;
+        EXPECT_EQ(messages[0].first, c.messageId) << c.path;
+        EXPECT_NE(messages[0].second.find(c.path), std::string::npos);
+    }
+}

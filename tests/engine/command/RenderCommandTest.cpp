@@ -46,7 +46,8 @@ TEST(RenderCommand, SetsParametersByKey) {
     EXPECT_FALSE(SetParameter(p, "pLp2", "-3"));
     EXPECT_FALSE(SetParameter(p, "pMbp", "101"));
     EXPECT_EQ(p.LightPower[2], 100);
-    EXPECT_TRUE(SetParameter(p, "pSfs", "2000000000"));  // no range
+    EXPECT_FALSE(SetParameter(p, "pSfs", "2000000000"));
+    EXPECT_TRUE(SetParameter(p, "pSfs", "2000"));
     EXPECT_TRUE(SetParameter(p, "pTpa", "Texture/wood.bmp"));
     EXPECT_STREQ(p.TextureFilename, "Texture/wood.bmp");
     EXPECT_FALSE(SetParameter(p, "pXxx", "1"));
@@ -112,7 +113,7 @@ TEST(RenderCommand, SelectionFileAndErrors) {
     EXPECT_EQ(RenderCommand({in}, o, e), 1);
     EXPECT_EQ(RenderCommand({in, dir.file("x.png"), "pNope=1"}, o, e), 1);
     EXPECT_EQ(RenderCommand({dir.file("missing.png"), dir.file("x.png")}, o, e), 2);
-    EXPECT_EQ(RenderCommand({in, dir.file("x.png"), "pSms=2", "pSfs=2000000000", "pLsf=100"}, o, e), 3);
+    EXPECT_EQ(RenderCommand({in, dir.file("x.png"), "pSms=2", "pSfs=2000000000", "pLsf=100"}, o, e), 1);
 }
 
 }  // namespace
