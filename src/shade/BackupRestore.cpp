@@ -185,7 +185,7 @@ bool BackupDlgModel::Settle(const PackEntrySt& entry, std::string& target, Overw
 }
 
 bool BackupDlgModel::WriteFile(PackReader& reader, const PackEntrySt& entry, const std::string& target) {
-    SafeFileWriter writer(target.c_str());
+    SafeFileWriter writer(target.c_str(), SafeFileLinks::Replace);
     std::FILE* out = writer.IsOpen() ? writer.Stream() : nullptr;
     if (out == nullptr) {
         ReportError(BackupString(kFileNotCreated), target);

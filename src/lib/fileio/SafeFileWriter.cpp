@@ -91,7 +91,7 @@ void FlushFolder(const std::string& folder) {
 
 }  // namespace
 
-SafeFileWriter::SafeFileWriter(const char* path) {
+SafeFileWriter::SafeFileWriter(const char* path, SafeFileLinks links) {
     if (path == nullptr || path[0] == '\0') {
         error_ = ENOENT;
         return;
@@ -100,12 +100,14 @@ SafeFileWriter::SafeFileWriter(const char* path) {
         error_ = ECANCELED;
         return;
     }
-    target_ = FollowLinks(path);
+    target_ = links == SafeFileLinks::Follow ? FollowLinks(path) : std::string(path);
     if (target_.empty()) {
         error_ = errno;
         return;
     }
-    if ((error_ = CheckTarget(target_, &mode_)) != 0) return;
+    struct stat info {};
+    const bool replacesLink = ::lstat(target_.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    if (!replacesLink && (error_ = CheckTarget(target_, &mode_)) != 0) return;
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         tempPath_ = TempNameFor(target_);
         fd_ = ::open(tempPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -21,13 +21,19 @@
 inline constexpr int kSafeFileReadOnly = -2;    // the destination may not be written
 inline constexpr int kSafeFileNotRegular = -3;  // the destination is a folder, a FIFO ...
 
+// What a writer does with a destination that is a symbolic link: write
+// through it to its target (the rule for the user's own files), or replace
+// the link itself (for files unpacked into a folder, where a planted link
+// must not lead the write outside it).
+enum class SafeFileLinks { Follow, Replace };
+
 class SafeFileWriter {
 public:
     // Creates the temporary file; IsOpen() tells whether that worked, and
     // Error() why not: kSafeFileReadOnly, kSafeFileNotRegular, or an errno
     // value (ENOENT for a missing folder, EACCES for a folder that takes no
     // new file, ECANCELED after AbandonAll ...).
-    explicit SafeFileWriter(const char* path);
+    explicit SafeFileWriter(const char* path, SafeFileLinks links = SafeFileLinks::Follow);
     // Removes the temporary file unless Commit() succeeded.
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
