@@ -232,4 +232,29 @@ TEST_F(ImageFilesCommand, PremultipliedTiffLoadsWithItsOwnColours) {
     EXPECT_EQ(std::vector<int>(image.Pixel(1, 0), image.Pixel(1, 0) + 4), (std::vector<int>{7, 8, 9, 255}));
 }
 
+// Filters sample colours beyond a shape's outline (refraction, blurs): in
+// the shipped samples the transparent pixels continue the edge's colour.
+TEST(ShippedSamples, TransparentPixelsCarryTheEdgeColour) {
+    for (const std::string name : {"Word.png", "Star.png"}) {
+        SCOPED_TRACE(name);
+        const HostImageSt image = LoadImage(std::string(MORVANEL_TEST_SAMPLES) + "/" + name);
+        ASSERT_EQ(image.planes, 4);
+        int transparent = 0;
+        for (int32_t y = 1; y + 1 < image.height; ++y)
+            for (int32_t x = 1; x + 1 < image.width; ++x) {
+                const uint8_t* pixel = image.Pixel(x, y);
+                if (pixel[3] != 0) continue;
+                ++transparent;
+                // Next to the outline it has its covered neighbour's colour,
+                // give or take the gradient's step.
+                for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                    const uint8_t* next = image.Pixel(x + dx, y + dy);
+                    if (next[3] == 0) continue;
+                    for (int c = 0; c < 3; ++c) ASSERT_LE(std::abs(pixel[c] - next[c]), 3) << x << "," << y;
+                }
+            }
+        EXPECT_GT(transparent, image.width * image.height / 4);
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 #include "DibEx.h"
 #include "ImageFile.h"
@@ -65,6 +66,36 @@ void Canvas::SetColour(int x, int y, const Rgb& colour) { colour_[Index(x, y)] =
 const Rgb& Canvas::Colour(int x, int y) const { return colour_[Index(x, y)]; }
 void Canvas::SetCoverage(int x, int y, double coverage) { coverage_[Index(x, y)] = coverage; }
 double Canvas::Coverage(int x, int y) const { return coverage_[Index(x, y)]; }
+
+void Canvas::CarryEdgeColour() {
+    // A breadth-first walk outwards from the covered pixels, eight
+    // neighbours a step: each uncovered pixel takes the colour of the pixel
+    // it was first reached from.
+    std::vector<bool> done(coverage_.size(), false);
+    std::deque<std::size_t> front;
+    for (std::size_t i = 0; i < coverage_.size(); ++i) {
+        if (coverage_[i] <= 0.0) continue;
+        done[i] = true;
+        front.push_back(i);
+    }
+    while (!front.empty()) {
+        const std::size_t from = front.front();
+        front.pop_front();
+        const int x = static_cast<int>(from % width_);
+        const int y = static_cast<int>(from / width_);
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx, ny = y + dy;
+                if (nx < 0 || ny < 0 || nx >= width_ || ny >= height_) continue;
+                const std::size_t to = Index(nx, ny);
+                if (done[to]) continue;
+                done[to] = true;
+                colour_[to] = colour_[from];
+                front.push_back(to);
+            }
+        }
+    }
+}
 
 bool Canvas::SavePng(const std::string& path) const {
     DibEx colour;

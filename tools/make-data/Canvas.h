@@ -25,6 +25,10 @@ public:
     void SetCoverage(int x, int y, double coverage);
     double Coverage(int x, int y) const;
 
+    // Gives every uncovered pixel the colour of the nearest covered one, so
+    // that what filters sample beyond the outline continues the edge.
+    void CarryEdgeColour();
+
     // Writes colour and coverage as a PNG with alpha; true when written.
     bool SavePng(const std::string& path) const;
     // Writes the colour as a JPEG; true when written.

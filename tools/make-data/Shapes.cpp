@@ -71,13 +71,14 @@ Canvas PaintShape(int width, int height, const Rgb& top, const Rgb& bottom, Insi
     Canvas canvas(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            // Fully transparent pixels are black: a shadow cast onto them
-            // darkens them to grey rather than to a tint of the shape.
             const double coverage = EdgeCoverage(inside(Point{x + 0.5, y + 0.5}));
             canvas.SetCoverage(x, y, coverage);
             if (coverage > 0.0) canvas.SetColour(x, y, Mix(top, bottom, static_cast<double>(y) / height));
         }
     }
+    // Refraction and blurs sample the colour beyond the outline: there it
+    // continues the shape's edge rather than turning black.
+    canvas.CarryEdgeColour();
     return canvas;
 }
 
