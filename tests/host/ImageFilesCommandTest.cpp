@@ -77,6 +77,8 @@ TEST_F(ImageFilesCommand, BadFilesAreRefusedWithTheirReason) {
         {"run-length.bmp", "kind of BMP file that morvanel does not read"},
         {"top-down.bmp", "kind of BMP file that morvanel does not read"},
         {"core-header.bmp", "kind of BMP file that morvanel does not read"},
+        {"lossless.jpg", "kind of JPEG file that morvanel does not read"},
+        {"unknown-compression.tif", "kind of TIFF file that morvanel does not read"},
         {"text-named.png", "not an image"},
         {"empty.jpg", "not an image"},
     };

@@ -58,9 +58,19 @@ struct JpegReadSession {
     }
 };
 
+// Errors that name a kind of JPEG file the library does not decode, rather
+// than a broken one.
+int FailureOf(const JpegErrorSt& error) {
+    const int code = error.manager.msg_code;
+    return code == JERR_SOF_UNSUPPORTED || code == JERR_BAD_PRECISION || code == JERR_ARITH_NOTIMPL ||
+                   code == JERR_NOT_COMPILED
+               ? kImageFileUnsupported
+               : kImageFileBadData;
+}
+
 int StartReading(JpegReadSession* session) {
     jpeg_decompress_struct* cinfo = &session->cinfo;
-    if (setjmp(session->error.jump)) return kImageFileBadData;
+    if (setjmp(session->error.jump)) return FailureOf(session->error);
     jpeg_create_decompress(cinfo);
     jpeg_stdio_src(cinfo, session->file);
     jpeg_read_header(cinfo, TRUE);

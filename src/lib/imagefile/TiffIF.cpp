@@ -73,10 +73,16 @@ uint64_t ExpansionLimit(uint16_t compression) {
     }
 }
 
-bool FileCanHoldPixels(TIFF* tiff, const ImageFileDescSt& desc) {
+uint16_t CompressionOf(TIFF* tiff) {
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    const uint64_t ratio = ExpansionLimit(compression);
+    return compression;
+}
+
+bool HasDecoder(TIFF* tiff) { return TIFFIsCODECConfigured(CompressionOf(tiff)) == 1; }
+
+bool FileCanHoldPixels(TIFF* tiff, const ImageFileDescSt& desc) {
+    const uint64_t ratio = ExpansionLimit(CompressionOf(tiff));
     if (ratio == 0) return true;
     const uint64_t rowBytes = (uint64_t{desc.width} * desc.bitsPerPixel + 7) / 8;
     return ImageFile_FileCanHold(ImageFile_FileSize(TIFFFileno(tiff)), rowBytes * desc.height, ratio);
@@ -148,6 +154,7 @@ int TiffIF_Info(const char* path, ImageFileDescSt* desc) {
     desc->width = FieldOf(tiff.get(), TIFFTAG_IMAGEWIDTH);
     desc->height = FieldOf(tiff.get(), TIFFTAG_IMAGELENGTH);
     desc->bitsPerPixel = static_cast<uint32_t>(samples) * bitsPerSample;
+    if (!HasDecoder(tiff.get())) return kImageFileUnsupported;
     return FileCanHoldPixels(tiff.get(), *desc) ? kImageFileOk : kImageFileBadData;
 }
 
@@ -158,6 +165,7 @@ int TiffIF_Read(const char* path, ImageFileWorkSt* work) {
     if (result != kImageFileOk) return result;
     if (!ImageFile_DescMatches24(desc, FieldOf(tiff.get(), TIFFTAG_IMAGEWIDTH), FieldOf(tiff.get(), TIFFTAG_IMAGELENGTH)))
         return kImageFileBadData;
+    if (!HasDecoder(tiff.get())) return kImageFileUnsupported;
     const bool premultiplied = KeepColoursUnderAlpha(tiff.get());
     char message[1024];
     if (!TIFFRGBAImageOK(tiff.get(), message)) return kImageFileUnsupported;
