@@ -1,8 +1,6 @@
 #include "HostAction.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "RegularFile.h"
 #include "SafeFileWriter.h"
 
 namespace {
@@ -31,13 +29,13 @@ std::string ActionText(const HostActionSt& action) {
 }  // namespace
 
 bool HostAction_Load(const std::string& path, HostActionSt& action, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) {
-        error = "cannot read action file " + path;
+    std::string text;
+    int reason = 0;
+    if (!ReadRegularFile(path, text, &reason)) {
+        error = "cannot read action file " + path + ": " + FileFailureText(reason);
         return false;
     }
-    const nlohmann::json json = nlohmann::json::parse(text.str(), nullptr, false);
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (json.is_discarded() || !json.is_object() || !json.contains("descriptor")) {
         error = path + " is not an action file (a JSON object with a \"descriptor\" list)";
         return false;

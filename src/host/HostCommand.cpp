@@ -18,6 +18,7 @@
 #include "HostTerminal.h"
 #include "InstallData.h"
 #include "PluginLoader.h"
+#include "SafeFileWriter.h"
 
 namespace {
 
@@ -229,8 +230,10 @@ void RunJob(PluginMainProc entry, const HostCommandLineSt& line, const ReplaySt&
     CheckResult(host.RunFilter(entry, line.dialog));
 
     std::string error;
-    if (!HostImage_Save(job.output, host.Image(), error, line.background))
+    if (!HostImage_Save(job.output, host.Image(), error, line.background)) {
+        CheckCancelled();  // a signal during the save keeps the old output
         throw CommandFailure{kExitUnwritable, error};
+    }
     if (!HostState_Save(host.Parameters())) Warn("cannot keep the parameters for --repeat in " + HostState_Path());
     if (!line.record.empty()) WriteRecord(host, line.record, job.output);
 }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -18,6 +17,7 @@
 #include "ImageFile.h"
 #include "ImageFileUtilities.h"
 #include "RgbaPng.h"
+#include "SafeFileWriter.h"
 
 namespace {
 
@@ -203,13 +203,6 @@ bool WriteByType(const std::string& path, int type, const HostImageSt& image, co
     return ImageFile(&colour).SaveAs(path.c_str(), type) == 1;
 }
 
-// A fresh name in path's folder.
-std::string TemporaryNameFor(const std::filesystem::path& path) {
-    static std::atomic<unsigned> counter{0};
-    const std::string name = ".morvanel-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    return (path.parent_path() / (name + path.extension().string())).string();
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -294,13 +287,14 @@ bool HostImage_Save(const std::string& path, const HostImageSt& image, std::stri
         error = path + ": unknown image format (use .png, .jpg, .jpeg, .tif, .tiff or .bmp)";
         return false;
     }
-    const std::string temporary = TemporaryNameFor(path);
-    std::error_code ec;
-    const bool written = WriteByType(temporary, type, image, background);
-    if (written) std::filesystem::rename(temporary, path, ec);
-    if (!written || ec) {
-        std::filesystem::remove(temporary, ec);
-        error = "cannot write " + path;
+    // Every writer replaces the file the same way (SafeFileWriter); a file
+    // that may not be replaced is named as such before anything is encoded.
+    if (const int refusal = SafeFileWriter_CheckReplaceable(path.c_str())) {
+        error = SafeFileWriter_ErrorText(path, refusal);
+        return false;
+    }
+    if (!WriteByType(path, type, image, background)) {
+        error = SafeFileWriter_Abandoned() ? SafeFileWriter_ErrorText(path, ECANCELED) : "cannot write " + path;
         return false;
     }
     return true;

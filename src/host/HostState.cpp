@@ -1,9 +1,7 @@
 #include "HostState.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "AppFolder.h"
+#include "RegularFile.h"
 #include "SafeFileWriter.h"
 
 std::string HostState_Path() {
@@ -13,11 +11,9 @@ std::string HostState_Path() {
 
 bool HostState_Load(std::vector<uint8_t>& block) {
     const std::string path = HostState_Path();
-    std::ifstream in(path, std::ios::binary);
-    if (path.empty() || !in) return false;
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad() || bytes.empty()) return false;
-    block = std::move(bytes);
+    std::string bytes;
+    if (path.empty() || !ReadRegularFile(path, bytes, nullptr) || bytes.empty()) return false;
+    block.assign(bytes.begin(), bytes.end());
     return true;
 }
 

@@ -5,11 +5,19 @@
 #include <algorithm>
 #include <csignal>
 
+#include "SafeFileWriter.h"
+
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void OnInterrupt(int) { interrupted = 1; }
+// A signal during a save also removes the temporary file being written, so
+// the old output stays and no hidden file is left behind, whatever signal
+// comes next.
+void OnInterrupt(int) {
+    interrupted = 1;
+    SafeFileWriter_AbandonAll();
+}
 
 constexpr int kBarWidth = 40;
 // The elapsed time is redrawn this often while the percentage stands still.
@@ -31,6 +39,7 @@ void HostTerminal_CatchInterrupt() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 bool HostTerminal_Interrupted() { return interrupted != 0; }

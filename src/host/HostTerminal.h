@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <string>
 
-// Installs the Ctrl-C handler: the first Ctrl-C only marks the run as
-// interrupted (the plug-in's abort test then answers true and the render
-// stops at its next step); a second one ends the process as usual.
+// Installs the Ctrl-C (and SIGTERM) handler: the first signal marks the run
+// as interrupted (the plug-in's abort test then answers true and the render
+// stops at its next step) and abandons any file being saved (its temporary
+// file is removed, the old file stays); a second one ends the process as
+// usual.
 void HostTerminal_CatchInterrupt();
 bool HostTerminal_Interrupted();
 

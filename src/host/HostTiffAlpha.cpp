@@ -2,10 +2,13 @@
 
 #include <tiffio.h>
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
 #include "ImageFileDesc.h"
+#include "SafeFileWriter.h"
 
 namespace {
 
@@ -27,6 +30,28 @@ uint16_t* AlphaKind(TIFF* tiff) {
     if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0) return nullptr;
     return kinds[0] == EXTRASAMPLE_ASSOCALPHA || kinds[0] == EXTRASAMPLE_UNASSALPHA ? kinds : nullptr;
 }
+
+// The fields and rows of an RGBA image, alpha not associated.
+bool WriteRgbaTiff(TIFF* tiff, const HostImageSt& image) {
+    const uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 4);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alphaKind);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+    std::vector<uint8_t> row(std::size_t(image.width) * 4);
+    for (int32_t y = 0; y < image.height; ++y) {
+        const uint8_t* source = image.Pixel(0, y);
+        row.assign(source, source + row.size());
+        if (TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0) < 0) return false;
+    }
+    return TIFFFlush(tiff) == 1;
+}
+
 
 }  // namespace
 
@@ -73,23 +98,19 @@ int HostTiff_LoadRgba(const std::string& path, HostImageSt& image) {
 
 int HostTiff_SaveRgba(const std::string& path, const HostImageSt& image) {
     if (image.planes != 4 || image.width <= 0 || image.height <= 0) return 0;
-    TiffHandle tiff = OpenQuietly(path, "w");
-    if (!tiff) return 0;
-    const uint16_t alphaKind = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
-    TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
-    TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, 4);
-    TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, 1, &alphaKind);
-    TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(tiff.get(), TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff.get(), 0));
-    std::vector<uint8_t> row(std::size_t(image.width) * 4);
-    for (int32_t y = 0; y < image.height; ++y) {
-        const uint8_t* source = image.Pixel(0, y);
-        row.assign(source, source + row.size());
-        if (TIFFWriteScanline(tiff.get(), row.data(), static_cast<uint32_t>(y), 0) < 0) return 0;
+    SafeFileWriter writer(path.c_str());
+    // The handle gets its own descriptor; the writer keeps the original to
+    // flush and rename once the handle is closed.
+    const int fd = writer.IsOpen() ? ::dup(writer.Descriptor()) : -1;
+    if (fd < 0) return 0;
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    TiffHandle tiff(TIFFFdOpen(fd, path.c_str(), "w"));
+    if (!tiff) {
+        ::close(fd);
+        return 0;
     }
-    return TIFFFlush(tiff.get()) ? 1 : 0;
+    if (!WriteRgbaTiff(tiff.get(), image)) return 0;
+    tiff.reset();
+    return writer.Commit() ? 1 : 0;
 }

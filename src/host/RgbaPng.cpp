@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DibEx.h"
+#include "SafeFileWriter.h"
 
 int RgbaPng_Load(const std::string& path, DibEx* colour, DibEx* alpha, bool* hasAlpha) {
     png_image image;
@@ -62,5 +63,8 @@ int RgbaPng_Save(const std::string& path, DibEx* colour, DibEx* alpha) {
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = alpha != nullptr ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
-    return png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr) ? 1 : 0;
+    SafeFileWriter writer(path.c_str());
+    FILE* stream = writer.Stream();
+    if (stream == nullptr || !png_image_write_to_stdio(&image, stream, 0, pixels.data(), 0, nullptr)) return 0;
+    return writer.Commit() ? 1 : 0;
 }

@@ -1,0 +1,141 @@
+// The one rule of every writer, on real files: mode kept, links written
+// through, read-only and non-regular destinations refused, short temporary
+// names, and signals that abandon a save.
+#include "SafeFileWriter.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "TempDir.h"
+
+using morvanel_test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Writes text through a SafeFileWriter; returns the writer's error (0 when
+// it committed).
+int Replace(const std::string& path, const std::string& text) {
+    SafeFileWriter writer(path.c_str());
+    if (!writer.IsOpen()) return writer.Error();
+    if (std::fputs(text.c_str(), writer.Stream()) < 0) return EIO;
+    return writer.Commit() ? 0 : writer.Error();
+}
+
+int EntriesIn(const fs::path& folder) {
+    return static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+}  // namespace
+
+TEST(SafeFileWriter, ReplacedFileKeepsItsModeAndNewFilesFollowTheUmask) {
+    TempDir dir;
+    const std::string path = dir.file("out.png");
+    WriteFile(path, "old");
+    ::chmod(path.c_str(), 0600);
+    ASSERT_EQ(Replace(path, "new"), 0);
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    const mode_t old = ::umask(022);
+    ASSERT_EQ(Replace(dir.file("fresh.png"), "x"), 0);
+    ::umask(old);
+    EXPECT_EQ(static_cast<int>(fs::status(dir.file("fresh.png")).permissions()), 0644);
+    EXPECT_EQ(EntriesIn(dir.path()), 2);
+}
+
+TEST(SafeFileWriter, LinksAreWrittenThroughToTheirTargets) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "real");
+    WriteFile(dir.file("real/target.mv"), "old");
+    fs::create_symlink("real/target.mv", dir.path() / "relative.mv");
+    fs::create_symlink(dir.path() / "relative.mv", dir.path() / "chain.mv");
+    ASSERT_EQ(Replace(dir.file("chain.mv"), "new"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "chain.mv"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "relative.mv"));
+    EXPECT_EQ(ReadFile(dir.file("real/target.mv")), "new");
+    // A dangling link gets its target made.
+    fs::create_symlink(dir.path() / "real" / "later.mv", dir.path() / "dangling.mv");
+    ASSERT_EQ(Replace(dir.file("dangling.mv"), "made"), 0);
+    EXPECT_EQ(ReadFile(dir.file("real/later.mv")), "made");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling.mv"));
+    // An unpacked file replaces a planted link instead.
+    SafeFileWriter unpack(dir.file("relative.mv").c_str(), SafeFileLinks::Replace);
+    std::fputs("unpacked", unpack.Stream());
+    ASSERT_TRUE(unpack.Commit());
+    EXPECT_FALSE(fs::is_symlink(dir.path() / "relative.mv"));
+    EXPECT_EQ(ReadFile(dir.file("real/target.mv")), "new");
+}
+
+TEST(SafeFileWriter, DestinationsThatMayNotBeReplacedAreRefused) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "folder.png");
+    ASSERT_EQ(::mkfifo(dir.file("fifo.png").c_str(), 0600), 0);
+    EXPECT_EQ(Replace(dir.file("folder.png"), "x"), kSafeFileNotRegular);
+    EXPECT_EQ(Replace(dir.file("fifo.png"), "x"), kSafeFileNotRegular);
+    EXPECT_EQ(Replace(dir.file("missing/x.png"), "x"), ENOENT);
+    EXPECT_EQ(SafeFileWriter_CheckReplaceable(dir.file("missing/x.png").c_str()), ENOENT);
+    EXPECT_EQ(SafeFileWriter_CheckReplaceable(dir.file("new.png").c_str()), 0);
+    EXPECT_NE(SafeFileWriter_ErrorText("a.png", kSafeFileNotRegular).find("a.png"), std::string::npos);
+    EXPECT_EQ(EntriesIn(dir.path()), 2);
+}
+
+TEST(SafeFileWriter, ReadOnlyFileIsRefusedAndKept) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file; run as a normal user";
+    TempDir dir;
+    const std::string path = dir.file("locked.png");
+    WriteFile(path, "precious");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(SafeFileWriter_CheckReplaceable(path.c_str()), kSafeFileReadOnly);
+    EXPECT_EQ(Replace(path, "new"), kSafeFileReadOnly);
+    EXPECT_EQ(ReadFile(path), "precious");
+    EXPECT_EQ(SafeFileWriter_ErrorText(path, kSafeFileReadOnly), "cannot write " + path + ": the file is read-only");
+    EXPECT_EQ(EntriesIn(dir.path()), 1);
+}
+
+TEST(SafeFileWriter, LongestFileNameCanBeReplaced) {
+    TempDir dir;
+    const std::string path = dir.file(std::string(251, 'n') + ".png");
+    WriteFile(path, "old");
+    ASSERT_EQ(Replace(path, "new"), 0);
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(EntriesIn(dir.path()), 1);
+}
+
+// AbandonAll is for the signal handler and cannot be undone, so it runs in a
+// child process of its own.
+TEST(SafeFileWriterDeathTest, AbandonRemovesTheTemporaryAndKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.file("out.png");
+    WriteFile(path, "old");
+    EXPECT_EXIT(
+        {
+            SafeFileWriter writer(path.c_str());
+            std::fputs("half", writer.Stream());
+            std::fflush(writer.Stream());
+            const bool tempSeen = EntriesIn(dir.path()) == 2;
+            SafeFileWriter_AbandonAll();
+            const bool tempGone = EntriesIn(dir.path()) == 1;
+            const bool refused = !writer.Commit() && writer.Error() == ECANCELED;
+            SafeFileWriter later(path.c_str());
+            std::_Exit(tempSeen && tempGone && refused && !later.IsOpen() && SafeFileWriter_Abandoned() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(EntriesIn(dir.path()), 1);
+}
