@@ -160,7 +160,11 @@ bool BackupDlgModel::AddFile(const std::string& path, const std::string& folder,
 }
 
 void BackupDlgModel::AddStyle(int32_t index) {
-    if (!AddFile(lists_.style.GetPathReal(index), folders_.styleFolder)) return;
+    const std::string path = lists_.style.GetPathReal(index);
+    // A list filled from the style folder may hold the temporary set file,
+    // which goes into the pack as the set file, not as a style.
+    if (ResolvePath(path, folders_.styleFolder) == TempSetFile()) return;
+    if (!AddFile(path, folders_.styleFolder)) return;
     const std::string style = resolved_.back();
     const std::string texture = ReadKey(style, "TEXTURE", "Filename");
     const std::string foreground = ReadKey(style, "FOREGROUND", "Filename");

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "BackupFixture.h"
 #include "BackupText.h"
@@ -143,6 +145,22 @@ TEST_F(BackupFixture, EverythingModeAddsEveryLibraryImage) {
     for (const PackEntrySt& entry : backup->Header().entries) stored.push_back(entry.storedName);
     EXPECT_TRUE(Contains(stored, "sand.png"));
     EXPECT_FALSE(Contains(stored, "Thumbnail1.png"));
+}
+
+TEST_F(BackupFixture, TheTemporarySetFileIsNeverPackedAsAStyle) {
+    BackUp(kBackupAllStyles);
+    const std::string settings = folders.settingsFile;
+    WritePrivateProfileString("STYLE", "NumItem", "3", settings.c_str());
+    WritePrivateProfileString("STYLE", "Path1", "\"Style/warm.mv\"", settings.c_str());
+    WritePrivateProfileString("STYLE", "Path2", "\"Style/temp.mvs\"", settings.c_str());
+    WritePrivateProfileString("STYLE", "Path3", "\"Style/cool.mv\"", settings.c_str());
+    LoadLists();
+    ASSERT_EQ(model->StyleList().GetCount(), 3);
+    auto again = BackUp(kBackupAllStyles);
+    EXPECT_EQ(again->Header().styleCount, 2);
+    int sets = 0;
+    for (const PackEntrySt& entry : again->Header().entries) sets += PackFileTypeOf(entry.storedName) == PackFileType::Set;
+    EXPECT_EQ(sets, 1);
 }
 
 TEST_F(BackupFixture, NoSelectedStyleTurnsCurrentStyleModeIntoAllStyles) {
@@ -304,6 +322,51 @@ TEST_F(BackupFixture, AFailedWriteKeepsEarlierFilesAndReportsWhatWasRestored) {
     EXPECT_FALSE(restorer->Restored().empty());
     for (const std::string& name : restorer->Restored()) EXPECT_TRUE(fs::exists(In(name))) << name;
     for (const std::string& name : Names(restore)) EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
+}
+
+// A pack is copied a chunk at a time: a restore works with far less memory
+// than the pack's size.
+TEST_F(BackupFixture, APackLargerThanTheMemoryAllowedIsStreamed) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit leaves";
+#endif
+    constexpr int32_t kBig = 48 << 20;
+    PackHeaderSt header;
+    header.styleCount = 1;
+    header.totalSize = kBig;
+    header.entries = {{"/elsewhere/big.dat", "big.dat", kBig}};
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(PackHeader_Encode(header, bytes));
+    {
+        std::ofstream out(pack, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        const std::string chunk(1 << 20, 'x');
+        for (int i = 0; i < kBig / (1 << 20); ++i) out << chunk;
+    }
+    auto restorer = Restorer(pack, restore);
+    ASSERT_TRUE(restorer->CanOK());
+
+    // Address space for what the process holds now and a quarter of the pack.
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_AS, &old);
+    struct rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + kBig / 4;
+    ::setrlimit(RLIMIT_AS, &tight);
+    bool tooLargeToHold = false;
+    try {
+        std::vector<char> whole(kBig);
+        tooLargeToHold = whole.empty();
+    } catch (const std::bad_alloc&) {
+        tooLargeToHold = true;
+    }
+    const bool done = restorer->Extract();
+    ::setrlimit(RLIMIT_AS, &old);
+
+    EXPECT_TRUE(tooLargeToHold);
+    EXPECT_TRUE(done) << testing::PrintToString(restorer->Report());
+    EXPECT_EQ(fs::file_size(In("big.dat")), static_cast<uintmax_t>(kBig));
 }
 
 // Each hostile or damaged pack is refused whole: the report names the fault
