@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -263,7 +264,19 @@ int RunBatch(PluginMainProc entry, const HostCommandLineSt& line, const ReplaySt
     return worst;
 }
 
+// The dialog needs a display (or a Qt platform such as offscreen).
+bool DisplayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') return true;
+    }
+    return false;
+}
+
 int Apply(const HostCommandLineSt& line) {
+    if (line.dialog && !DisplayAvailable())
+        throw CommandFailure{kExitUsage, "--dialog needs a display: set DISPLAY or WAYLAND_DISPLAY, or "
+                                         "QT_QPA_PLATFORM (for example offscreen); nothing was written"};
     HostTerminal_CatchInterrupt();
     const std::vector<HostJobSt> jobs = PlanJobs(line);
     for (const HostJobSt& job : jobs) CheckOutputFormat(job.output);

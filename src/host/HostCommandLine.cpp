@@ -208,7 +208,7 @@ exit codes (a batch exits with the highest code of the files that failed):
   1  unexpected internal error
   2  usage: unknown command or option, missing or malformed argument,
      a rectangle outside the image, an unknown output format, a record file
-     that names an image or style of the run
+     that names an image or style of the run, --dialog without a display
   3  the input image or the selection cannot be read (or has another size)
   4  the style or action file cannot be read or is malformed, or there is
      no last run to repeat

@@ -7,6 +7,10 @@
 #include "HostExchange.h"
 #include "InstallData.h"
 #include "PluginMessages.h"
+#ifdef MORVANEL_WITH_DIALOG
+#include "DialogRun.h"
+#include "MainDlgHost.h"
+#endif
 
 namespace {
 
@@ -19,6 +23,30 @@ int32_t StripRowsOf(FilterRecord* record) {
     ParamBlockLock lock(record);
     return lock.Block() == nullptr ? 1 : lock.Block()->StripRows;
 }
+
+#ifdef MORVANEL_WITH_DIALOG
+// The main dialog's view of this host: the exchange through the record, the
+// host's progress and abort test, and the application's error report.
+class ShellDialogHost : public MainDlgHost {
+public:
+    ShellDialogHost(CShadeApp& app, FilterRecord& record)
+        : app_(app), record_(record), errorAtStart_(app.GetLastError()) {}
+    bool LoadImage() override { return app_.LoadImage() == 1; }
+    bool SaveImage() override { return app_.SaveImage() == 1; }
+    bool IsWholeImage() const override { return app_.IsWholeImage(); }
+    void ProgressProc(int percent) override {
+        if (record_.progressProc != nullptr) record_.progressProc(percent, 100);
+    }
+    bool IsAbort() override { return record_.abortProc != nullptr && record_.abortProc() != 0; }
+    void ErrorMessage(int code) override { app_.ErrorMessage(code); }
+    int AppStatus() const override { return app_.IsSetup() && app_.GetLastError() == errorAtStart_ ? 1 : 0; }
+
+private:
+    CShadeApp& app_;
+    FilterRecord& record_;
+    int errorAtStart_;
+};
+#endif
 
 }  // namespace
 
@@ -51,8 +79,27 @@ bool CShadeApp::SetupMainObject([[maybe_unused]] void* window, Globals* globals)
 }
 
 int CShadeApp::DispMainDlg() {
+#ifdef MORVANEL_WITH_DIALOG
+    if (globals_ == nullptr) return 0;
+    if (!DialogDisplayAvailable()) {
+        DispMessage("%s", LoadString(kStringNoDisplay).c_str());
+        return 0;
+    }
+    ShellDialogHost host(*this, *globals_->filterRecord);
+    SetMessageWindow(ShowDialogMessage);
+    DialogRunResult result = DialogRunResult::Cancelled;
+    try {
+        result = RunMainDialog(*this, host, paths_);
+    } catch (...) {
+        SetMessageWindow(nullptr);
+        throw;
+    }
+    SetMessageWindow(nullptr);
+    return result == DialogRunResult::Applied ? 1 : 0;
+#else
     DispMessage("%s", LoadString(kStringNoDialog).c_str());
     return 0;
+#endif
 }
 
 void CShadeApp::DeleteMainObject() {

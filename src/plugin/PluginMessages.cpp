@@ -16,10 +16,15 @@ constexpr StringResource kStrings[] = {
     {kStringNoMemory, "There is not enough memory to finish this operation."},
     {kStringErrorCode, "The operation stopped with error %d (checkpoint %d)."},
     {kStringNoDialog, "No dialog is available in this build; the layer is left unchanged."},
+    {kStringNoDisplay,
+     "No display is available for the dialog (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM); "
+     "the layer is left unchanged."},
     {kStringAbout, "Morvanel relief shading filter."},
 };
 
 constexpr std::size_t kStringMaxLength = 255;
+
+MessageWindowProc messageWindow = nullptr;
 
 }  // namespace
 
@@ -40,7 +45,10 @@ std::string FormatMessageText(const char* format, va_list arguments) {
     return std::string(text.data(), static_cast<std::size_t>(length));
 }
 
+void SetMessageWindow(MessageWindowProc show) { messageWindow = show; }
+
 int ShowMessageText(const std::string& text, int style) {
+    if (messageWindow != nullptr) return messageWindow(text, style);
     std::fprintf(stderr, "%s: %s\n", LoadString(kStringCaption).c_str(), text.c_str());
     return (style & kMessageStyleQuestionBit) != 0 ? kAnswerNo : kAnswerOk;
 }

@@ -9,6 +9,7 @@ inline constexpr int kStringCaption = 501;
 inline constexpr int kStringNoMemory = 900;
 inline constexpr int kStringErrorCode = 901;     // format: code, checkpoint
 inline constexpr int kStringNoDialog = 960;
+inline constexpr int kStringNoDisplay = 962;
 inline constexpr int kStringAbout = 961;
 
 // Message box styles and answers.
@@ -27,3 +28,8 @@ std::string FormatMessageText(const char* format, va_list arguments);
 // Shows text with the caption string; returns the answer.  Without a window
 // nobody can answer a question, so questions are answered No.
 int ShowMessageText(const std::string& text, int style);
+
+// While a dialog is up its message boxes show the messages: the window
+// answers through show; null returns to standard error.
+using MessageWindowProc = int (*)(const std::string& text, int style);
+void SetMessageWindow(MessageWindowProc show);

@@ -1,6 +1,7 @@
 // The real plug-in library through the host core: selectors, globals, the
 // parameter block, strip heights, silent runs and their failures.
 #include "PluginTestSupport.h"
+#include "ScopedNoDisplay.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ TEST_F(PluginEntry, ParametersSelectorAsksForTheDialog) {
     EXPECT_EQ(Block(host).ShowDialog, 1);
 }
 
-TEST_F(PluginEntry, DialogUnavailableLeavesLayerAndEntriesUnchanged) {
+TEST_F(PluginEntry, DialogWithoutDisplayLeavesLayerAndEntriesUnchanged) {
+    const morvanel_test::ScopedNoDisplay noDisplay;
     const HostImageSt image = PatternImage(16, 12, 4);
     FilterHost host(image, {});
     ShadeParams params = DefaultParams();
@@ -49,7 +51,7 @@ TEST_F(PluginEntry, DialogUnavailableLeavesLayerAndEntriesUnchanged) {
     host.ClearRecordedDescriptor(kPlayDialogDisplay);
     testing::internal::CaptureStderr();
     EXPECT_EQ(host.RunFilter(Entry(), true), kResultUserCanceled);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Morvanel: No dialog"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Morvanel: No display is available"), std::string::npos);
     EXPECT_TRUE(SameImage(host.Image(), image));
     const HostParamBlock after = Block(host);
     EXPECT_EQ(std::memcmp(&before, &after, offsetof(HostParamBlock, ShowDialog)), 0);

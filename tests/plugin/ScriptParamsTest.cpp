@@ -4,6 +4,7 @@
 
 #include "HostHandles.h"
 #include "PluginTestSupport.h"
+#include "ScopedNoDisplay.h"
 
 namespace {
 
@@ -115,11 +116,12 @@ TEST_F(ScriptParams, FailedReadEndsTheStartWithoutRendering) {
 }
 
 TEST_F(ScriptParams, PlayInfoDecidesTheDialog) {
+    const morvanel_test::ScopedNoDisplay noDisplay;
     host_.SetRecordedDescriptor({Integer("pMhe", 50)}, kPlayDialogDisplay);
     testing::internal::CaptureStderr();
     EXPECT_EQ(host_.RunFilter(Entry(), false), kResultUserCanceled);
     testing::internal::GetCapturedStderr();
-    // The recorded value reached the block; the dialog (absent) cleared the flag.
+    // The recorded value reached the block; the dialog (no display) cleared the flag.
     HostParamBlock after = After();
     EXPECT_EQ(*HostParamBlockInt(after, 7), 50);
     EXPECT_EQ(after.ShowDialog, 0);
