@@ -48,6 +48,8 @@ inline int RunMorvanel(const std::vector<std::string>& args, const std::string& 
 // Runs the command on a terminal of its own (a pseudo-terminal) and collects
 // what it writes there.  With interrupt, the first time the progress bar
 // shows a percentage between 1 and 50 the command gets SIGINT, as from Ctrl-C.
+// kNoTerminal when the system gives no pseudo-terminal.
+inline constexpr int kNoTerminal = -2;
 inline int RunMorvanelOnTerminal(const std::vector<std::string>& args, std::string& text, bool interrupt = false) {
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -59,7 +61,7 @@ inline int RunMorvanelOnTerminal(const std::vector<std::string>& args, std::stri
         ::execv(MORVANEL_COMMAND, argv.data());
         ::_exit(127);
     }
-    if (child < 0) return -1;
+    if (child < 0) return kNoTerminal;
     text.clear();
     bool interrupted = false;
     char buffer[4096];
