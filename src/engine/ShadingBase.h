@@ -139,6 +139,7 @@ private:
     bool ShadowReuseAllowed(const ShadeBaseSt& block) const;
     void RefreshImageCopy(ShadeBaseSt& block);
     void BuildProfile(const ShadeBaseSt& block, int32_t length);
+    bool DistancePass(int pass, int32_t width, int32_t height);
     int BoxFilterHorizontal(DibEx& from, DibEx& to, int radius);
     int BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trackMaximum);
     int DarkenImageCopy(const ShadeBaseSt& block, int start, int end);

@@ -2,7 +2,11 @@
 // 1/256 pixel, by four chamfer passes with a sub-pixel refinement.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "EngineMaps.h"
 #include "ShadingBase.h"
@@ -86,31 +90,82 @@ int ShadingBase::CreateDistance(ShadeBaseSt* block, int start, int end) {
         EnsureMap(scratchMap, mapW, mapH, 32);
     }
 
-    IntMap dist(distanceMap);
-    ByteMap mask(*b.mask);
-    for (int32_t r = 0; r < mapH; ++r) {
-        int32_t* row = dist.Row(r);
-        std::fill(row, row + mapW, 0);
-        const int32_t y = o.top + r - kMapBorder;
-        if (y < o.top || y >= o.bottom) continue;
-        const uint8_t* m = mask.Row(y);
-        for (int32_t x = o.left; x < o.right; ++x)
-            row[x - o.left + kMapBorder] = m[x] * 256 / 255;
-    }
+    const IntMap dist(distanceMap);
+    const ByteMap mask(*b.mask);
+    const auto fillRows = [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t r = firstRow; r < endRow; ++r) {
+            int32_t* row = dist.Row(r);
+            std::fill(row, row + mapW, 0);
+            const int32_t y = o.top + r - kMapBorder;
+            if (y < o.top || y >= o.bottom) continue;
+            const uint8_t* m = mask.Row(y);
+            for (int32_t x = o.left; x < o.right; ++x) row[x - o.left + kMapBorder] = m[x] * 256 / 255;
+        }
+    };
+    ForRows(0, mapH, mapW, fillRows, false);
 
     checkPoint = kCheckDistancePasses;
     SetupProgress(start, end, 4 * (h - 1));
     maxDistance = 0;
+    for (int pass = 0; pass < 4; ++pass)
+        if (!DistancePass(pass, w, h)) return -1;
+    if (maxDistance == 0) maxDistance = 1;
+    return 1;
+}
+
+// One chamfer pass.  A pixel needs its neighbours before it in the pass's row
+// and column order, so the threads share a pass as a wavefront: the row is
+// cut into one block per thread, and a block's row starts once the block
+// before it has finished that row.  No pixel is read before it is final, so
+// the result is that of a pass done by one thread.
+bool ShadingBase::DistancePass(int pass, int32_t w, int32_t h) {
     static const std::array<int32_t, 257> t = StepLengths();
     static constexpr int kDirections[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int dx = kDirections[pass][0];
-        const int dy = kDirections[pass][1];
-        for (int32_t j = 0; j < h - 1; ++j) {
+    const int dx = kDirections[pass][0];
+    const int dy = kDirections[pass][1];
+    const int32_t rows = h - 1;
+    const int32_t columns = w - 1;
+    if (rows <= 0) return true;
+    // Blocks narrower than this cost more in waiting than they save.
+    constexpr int32_t kLeastBlock = 64;
+    const int blocks = std::max(1, std::min(Pool().Threads(), columns / kLeastBlock));
+    const IntMap dist(distanceMap);
+
+    std::vector<std::atomic<int32_t>> rowsDone(static_cast<size_t>(blocks));
+    std::atomic<bool> stop{false};
+    std::mutex maximumMutex;
+    const std::thread::id caller = std::this_thread::get_id();
+    int64_t reported = 0;
+    // Progress counts the rows that every block has finished.
+    const auto report = [&]() {
+        const int32_t finished = rowsDone[static_cast<size_t>(blocks - 1)].load(std::memory_order_acquire);
+        for (; reported < finished; ++reported)
+            if (!Step()) {
+                stop = true;
+                return false;
+            }
+        return true;
+    };
+
+    const auto runBlock = [&](int64_t first, int64_t) {
+        const int k = static_cast<int>(first);
+        const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(columns) * k / blocks);
+        const int32_t end = static_cast<int32_t>(static_cast<int64_t>(columns) * (k + 1) / blocks);
+        const bool onCaller = std::this_thread::get_id() == caller;
+        int32_t maximum = 0;
+        for (int32_t j = 0; j < rows; ++j) {
+            if (k > 0) {
+                const std::atomic<int32_t>& before = rowsDone[static_cast<size_t>(k - 1)];
+                for (int spins = 0; before.load(std::memory_order_acquire) <= j; ++spins) {
+                    if (stop.load(std::memory_order_relaxed)) return;
+                    if (spins > 64) std::this_thread::yield();
+                }
+            }
+            if (stop.load(std::memory_order_relaxed)) return;
             const int32_t y = dy > 0 ? 1 + j : h - 1 - j;
             int32_t* row = dist.Row(y + kMapBorder);
             const int32_t* prev = dist.Row(y - dy + kMapBorder);
-            for (int32_t i = 0; i < w - 1; ++i) {
+            for (int32_t i = begin; i < end; ++i) {
                 const int32_t x = dx > 0 ? 1 + i : w - 1 - i;
                 const int32_t c = x + kMapBorder;
                 int32_t d = row[c];
@@ -118,11 +173,17 @@ int ShadingBase::CreateDistance(ShadeBaseSt* block, int start, int end) {
                 if (pass == 0) d = 2147483647;
                 d = RefineDistance(d, row[c - dx], prev[c], prev[c - dx], t);
                 row[c] = d;
-                if (pass == 3) maxDistance = std::max(maxDistance, d);
+                maximum = std::max(maximum, d);
             }
-            if (!Step()) return -1;
+            rowsDone[static_cast<size_t>(k)].store(j + 1, std::memory_order_release);
+            if (onCaller && progressWindow != nullptr && !report()) return;
         }
-    }
-    if (maxDistance == 0) maxDistance = 1;
-    return 1;
+        if (pass != 3) return;
+        const std::lock_guard<std::mutex> lock(maximumMutex);
+        maxDistance = std::max(maxDistance, maximum);
+    };
+    const bool finished = Pool().ForEach(blocks, 1, runBlock, [&](int64_t) {
+        return progressWindow == nullptr || stop.load() || report();
+    });
+    return finished && !stop.load();
 }
