@@ -221,23 +221,45 @@ FilterHost::StripSt FilterHost::MakeStrip(const HostRect& rect, int16_t loPlane,
     return strip;
 }
 
+namespace {
+
+// Copies the first bytes of each of `pixels` pixels between rows whose pixels
+// have different sizes (a strip of some planes, the image of all); rows of
+// the same pixel size are copied as one block.
+void CopyPlanes(uint8_t* to, int32_t toPixelBytes, const uint8_t* from, int32_t fromPixelBytes, int32_t pixels) {
+    if (toPixelBytes == fromPixelBytes) {
+        std::memcpy(to, from, std::size_t(pixels) * toPixelBytes);
+        return;
+    }
+    const auto bytes = std::size_t(std::min(toPixelBytes, fromPixelBytes));
+    for (int32_t x = 0; x < pixels; ++x, to += toPixelBytes, from += fromPixelBytes) std::memcpy(to, from, bytes);
+}
+
+// The buffer of a strip: its rows of rowBytes, each followed by padding.
+// Only the padding is filled here; the pixels are written over.
+void SizeStripBuffer(std::vector<uint8_t>& buffer, int32_t rows, int32_t rowBytes, int32_t pixelBytes) {
+    buffer.resize(std::size_t(rows) * rowBytes);
+    for (int32_t r = 0; r < rows; ++r)
+        std::fill(buffer.begin() + std::ptrdiff_t(r) * rowBytes + pixelBytes,
+                  buffer.begin() + std::ptrdiff_t(r + 1) * rowBytes, FilterHost::kPaddingByte);
+}
+
+}  // namespace
+
 // The strip's pixels of planes loPlane..hiPlane, each row followed by padding.
 void FilterHost::FillPixels(const StripSt& strip, std::vector<uint8_t>& buffer) const {
     const int32_t rows = strip.rect.bottom - strip.rect.top;
-    buffer.assign(std::size_t(rows) * strip.rowBytes, kPaddingByte);
+    SizeStripBuffer(buffer, rows, strip.rowBytes, strip.pixelBytes);
     const int32_t count = strip.hiPlane - strip.loPlane + 1;
-    for (int32_t r = 0; r < rows; ++r) {
-        uint8_t* row = buffer.data() + std::size_t(r) * strip.rowBytes;
-        for (int32_t x = strip.rect.left; x < strip.rect.right; ++x) {
-            const uint8_t* pixel = image_.Pixel(x, strip.rect.top + r) + strip.loPlane;
-            std::memcpy(row + (x - strip.rect.left) * count, pixel, count);
-        }
-    }
+    for (int32_t r = 0; r < rows; ++r)
+        CopyPlanes(buffer.data() + std::size_t(r) * strip.rowBytes, count,
+                   image_.Pixel(strip.rect.left, strip.rect.top + r) + strip.loPlane, image_.planes,
+                   strip.rect.right - strip.rect.left);
 }
 
 void FilterHost::FillSelection(const StripSt& strip, std::vector<uint8_t>& buffer) const {
     const int32_t rows = strip.rect.bottom - strip.rect.top;
-    buffer.assign(std::size_t(rows) * strip.rowBytes, kPaddingByte);
+    SizeStripBuffer(buffer, rows, strip.rowBytes, strip.pixelBytes);
     for (int32_t r = 0; r < rows; ++r) {
         const uint8_t* source = selection_.data() + std::size_t(strip.rect.top + r) * image_.width + strip.rect.left;
         std::memcpy(buffer.data() + std::size_t(r) * strip.rowBytes, source, strip.pixelBytes);
@@ -262,11 +284,10 @@ void FilterHost::CommitOutput() {
     CountPaddingWrites(outStrip_, outBuffer_);
     const StripSt& out = outStrip_;
     const int32_t count = out.hiPlane - out.loPlane + 1;
-    for (int32_t y = out.rect.top; y < out.rect.bottom; ++y) {
-        const uint8_t* row = outBuffer_.data() + std::size_t(y - out.rect.top) * out.rowBytes;
-        for (int32_t x = out.rect.left; x < out.rect.right; ++x)
-            std::memcpy(image_.Pixel(x, y) + out.loPlane, row + (x - out.rect.left) * count, count);
-    }
+    for (int32_t y = out.rect.top; y < out.rect.bottom; ++y)
+        CopyPlanes(image_.Pixel(out.rect.left, y) + out.loPlane, image_.planes,
+                   outBuffer_.data() + std::size_t(y - out.rect.top) * out.rowBytes, count,
+                   out.rect.right - out.rect.left);
     inStrip_ = outStrip_ = maskStrip_ = StripSt{};
 }
 

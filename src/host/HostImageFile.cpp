@@ -28,40 +28,34 @@ constexpr uint32_t kLargestSide = 32767;
 // shipped style peaks below this on a 6-megapixel layer).
 constexpr uint64_t kRunBytesPerPixel = 20;
 
-// A 24-bit bitmap (bottom-up, blue green red) and an optional 8-bit alpha
-// bitmap into an interleaved top-down image.
-HostImageSt ImageFromBitmaps(DibEx& colour, DibEx* alpha) {
+// A 24-bit bitmap (bottom-up, blue green red) into an interleaved top-down
+// RGB image.
+HostImageSt ImageFromBitmap(DibEx& colour) {
     const int32_t width = colour.GetWidth();
     const int32_t height = colour.GetHeight();
-    HostImageSt image = HostImage_Make(width, height, alpha != nullptr ? 4 : 3);
+    HostImageSt image = HostImage_Make(width, height, 3);
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* c = colour.CommitLine(height - 1 - y);
-        const uint8_t* a = alpha != nullptr ? alpha->CommitLine(height - 1 - y) : nullptr;
         for (int32_t x = 0; x < width; ++x) {
             uint8_t* pixel = image.Pixel(x, y);
             pixel[0] = c[x * 3 + 2];
             pixel[1] = c[x * 3 + 1];
             pixel[2] = c[x * 3];
-            if (a != nullptr) pixel[3] = a[x];
         }
     }
     return image;
 }
 
-// The colour planes into a 24-bit bitmap and, when alpha is given, the
-// transparency plane into an 8-bit bitmap.
-void BitmapsFromImage(const HostImageSt& image, DibEx& colour, DibEx* alpha) {
+// The colour planes into a 24-bit bitmap.
+void BitmapFromImage(const HostImageSt& image, DibEx& colour) {
     colour.Setup(image.width, image.height, 24);
-    if (alpha != nullptr) alpha->Setup(image.width, image.height, 8);
     for (int32_t y = 0; y < image.height; ++y) {
         uint8_t* c = colour.CommitLine(image.height - 1 - y);
-        uint8_t* a = alpha != nullptr ? alpha->CommitLine(image.height - 1 - y) : nullptr;
         for (int32_t x = 0; x < image.width; ++x) {
             const uint8_t* pixel = image.Pixel(x, y);
             c[x * 3] = pixel[2];
             c[x * 3 + 1] = pixel[1];
             c[x * 3 + 2] = pixel[0];
-            if (a != nullptr) a[x] = image.planes == 4 ? pixel[3] : 255;
         }
     }
 }
@@ -143,11 +137,14 @@ std::string SizeProblem(uint32_t width, uint32_t height) {
            std::to_string(needed >> 20) + " MB, " + std::to_string(available >> 20) + " MB are available)";
 }
 
+// The decoder writes the rows straight into the image.
 bool LoadPng(const std::string& path, HostImageSt& image) {
-    DibEx colour, alpha;
-    bool hasAlpha = false;
-    if (!RgbaPng_Load(path, &colour, &alpha, &hasAlpha)) return false;
-    image = ImageFromBitmaps(colour, hasAlpha ? &alpha : nullptr);
+    RgbaPngPixelsSt png;
+    if (!RgbaPng_LoadPixels(path, png)) return false;
+    image.width = png.width;
+    image.height = png.height;
+    image.planes = static_cast<int16_t>(png.planes);
+    image.pixels = std::move(png.pixels);
     return true;
 }
 
@@ -155,7 +152,7 @@ int LoadColourOnly(const std::string& path, int type, HostImageSt& image) {
     DibEx colour;
     int failure = kImageFileOk;
     if (!ImageFile(&colour).LoadAs(path.c_str(), type, 1, &failure)) return failure;
-    image = ImageFromBitmaps(colour, nullptr);
+    image = ImageFromBitmap(colour);
     return kImageFileOk;
 }
 
@@ -195,11 +192,11 @@ int OutputType(const std::string& path) {
 bool WriteByType(const std::string& path, int type, const HostImageSt& image, const HostBackgroundSt& background) {
     if (image.planes == 4 && (type == kImageFileJpeg || type == kImageFileBmp) && !background.none)
         return WriteByType(path, type, OverBackground(image, background), background);
+    if (type == kImageFilePng)
+        return RgbaPng_SavePixels(path, image.width, image.height, image.planes, image.pixels.data()) == 1;
     if (type == kImageFileTiff && image.planes == 4) return HostTiff_SaveRgba(path, image) == 1;
-    DibEx colour, alpha;
-    const bool keepsAlpha = type == kImageFilePng && image.planes == 4;
-    BitmapsFromImage(image, colour, keepsAlpha ? &alpha : nullptr);
-    if (type == kImageFilePng) return RgbaPng_Save(path, &colour, keepsAlpha ? &alpha : nullptr) == 1;
+    DibEx colour;
+    BitmapFromImage(image, colour);
     return ImageFile(&colour).SaveAs(path.c_str(), type) == 1;
 }
 

@@ -162,6 +162,40 @@ TEST_F(FilterHostTest, RequestsOutsideTheImageOrPlanesAreRefused) {
     EXPECT_EQ(host.Stats().refusedRequests, 2);
 }
 
+// A strip of some planes only: the buffers hold just those planes of each
+// pixel, and only they reach the image.
+TEST_F(FilterHostTest, StripsOfSomePlanesCarryAndCommitOnlyThose) {
+    const HostImageSt before = Gradient(5, 3, 4);
+    FilterHost host(before, {});
+    std::vector<uint8_t> delivered;
+    startBody = [&](FilterRecord& r) {
+        r.inLoPlane = r.outLoPlane = 1;
+        r.inHiPlane = r.outHiPlane = 2;
+        r.inRect = r.outRect = {0, 1, 3, 4};  // rows 0..2, columns 1..3
+        ASSERT_EQ(r.advanceState(), 0);
+        for (int row = 0; row < 3; ++row) {
+            const auto* in = static_cast<const uint8_t*>(r.inData) + row * r.inRowBytes;
+            auto* out = static_cast<uint8_t*>(r.outData) + row * r.outRowBytes;
+            delivered.insert(delivered.end(), in, in + 6);
+            for (int i = 0; i < 6; ++i) out[i] = static_cast<uint8_t>(in[i] ^ 0xFF);
+        }
+        r.inRect = r.outRect = {0, 0, 0, 0};
+    };
+    ASSERT_EQ(host.RunFilter(TestPluginMain, false), 0);
+    std::vector<uint8_t> expected;
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 1; x < 4; ++x) expected.insert(expected.end(), before.Pixel(x, y) + 1, before.Pixel(x, y) + 3);
+    EXPECT_EQ(delivered, expected);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            for (int p = 0; p < 4; ++p) {
+                const bool written = x >= 1 && x < 4 && (p == 1 || p == 2);
+                const uint8_t old = before.Pixel(x, y)[p];
+                EXPECT_EQ(host.Image().Pixel(x, y)[p], written ? uint8_t(old ^ 0xFF) : old) << x << "," << y << "," << p;
+            }
+    EXPECT_EQ(host.Stats().paddingWrites, 0);
+}
+
 TEST_F(FilterHostTest, AbortAndProgressReachTheHostsCallbacks) {
     FilterHost host(Gradient(2, 2, 3), {});
     int polls = 0;
