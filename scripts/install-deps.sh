@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Morvanel builds with, only those that are missing.
+#   --gimp  also GIMP 2.10 and libgimp 2.0 for the GIMP plug-in and its tests
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,12 @@ packages=(
   qt6-base-dev
   libgtest-dev libbenchmark-dev
 )
+for option in "$@"; do
+  case "$option" in
+    --gimp) packages+=(gimp libgimp2.0-dev) ;;
+    *) echo "install-deps: unknown option $option (only --gimp)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,8 +15,10 @@ int16_t PlayInfoFromJson(const nlohmann::json& json) {
     return static_cast<int16_t>(playInfo);
 }
 
+}  // namespace
+
 // One item a line, so that an action is easy to read and edit by hand.
-std::string ActionText(const HostActionSt& action) {
+std::string HostAction_ToText(const HostActionSt& action) {
     std::string text = "{\n  \"playInfo\": " + std::to_string(action.playInfo) + ",\n  \"descriptor\": [";
     const char* separator = "\n    ";
     for (const nlohmann::json& item : Descriptor_ToJson(action.descriptor)) {
@@ -26,18 +28,10 @@ std::string ActionText(const HostActionSt& action) {
     return text + "\n  ]\n}\n";
 }
 
-}  // namespace
-
-bool HostAction_Load(const std::string& path, HostActionSt& action, std::string& error) {
-    std::string text;
-    int reason = 0;
-    if (!ReadRegularFile(path, text, &reason)) {
-        error = "cannot read action file " + path + ": " + FileFailureText(reason);
-        return false;
-    }
+bool HostAction_FromText(const std::string& text, HostActionSt& action, std::string& error) {
     const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (json.is_discarded() || !json.is_object() || !json.contains("descriptor")) {
-        error = path + " is not an action file (a JSON object with a \"descriptor\" list)";
+        error = "not an action file (a JSON object with a \"descriptor\" list)";
         return false;
     }
     try {
@@ -47,15 +41,28 @@ bool HostAction_Load(const std::string& path, HostActionSt& action, std::string&
         action = std::move(loaded);
         return true;
     } catch (const DescriptorError& e) {
-        error = path + ": " + e.what();
+        error = e.what();
         return false;
     }
+}
+
+bool HostAction_Load(const std::string& path, HostActionSt& action, std::string& error) {
+    std::string text;
+    int reason = 0;
+    if (!ReadRegularFile(path, text, &reason)) {
+        error = "cannot read action file " + path + ": " + FileFailureText(reason);
+        return false;
+    }
+    std::string problem;
+    if (HostAction_FromText(text, action, problem)) return true;
+    error = path + (problem.starts_with("not an action file") ? " is " : ": ") + problem;
+    return false;
 }
 
 bool HostAction_Save(const std::string& path, const HostActionSt& action, std::string& error) {
     std::string text;
     try {
-        text = ActionText(action);
+        text = HostAction_ToText(action);
     } catch (const std::exception& e) {
         error = "cannot store the action: " + std::string(e.what());
         return false;

@@ -18,3 +18,8 @@ bool HostAction_Load(const std::string& path, HostActionSt& action, std::string&
 // Writes the action under a temporary name and renames it over path, so a
 // failure leaves no file behind.  false with error on failure.
 bool HostAction_Save(const std::string& path, const HostActionSt& action, std::string& error);
+
+// The same JSON as text, for hosts that keep an action somewhere else than
+// in a file (GIMP keeps it on the layer).
+std::string HostAction_ToText(const HostActionSt& action);
+bool HostAction_FromText(const std::string& text, HostActionSt& action, std::string& error);
