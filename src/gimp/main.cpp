@@ -68,9 +68,9 @@ struct LayerAreaSt {
 
 LayerAreaSt FindArea(gint32 image, gint32 drawable) {
     if (!gimp_item_is_drawable(drawable) || gimp_item_is_channel(drawable) || gimp_item_is_layer_mask(drawable))
-        throw GimpRunError("Morvanel works on layers; choose a layer and run it again");
+        throw GimpRunError("only layers can be shaded; choose a layer and run it again");
     if (!gimp_drawable_is_rgb(drawable))
-        throw GimpRunError("Morvanel works on RGB layers and this one is grey or indexed; the layer is unchanged "
+        throw GimpRunError("only RGB layers can be shaded, and this one is grey or indexed; the layer is unchanged "
                            "(Image > Mode > RGB converts the image)");
     LayerAreaSt area{image, drawable};
     if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height))
@@ -124,25 +124,29 @@ GimpRememberedSt Remembered(gint32 drawable) {
 
 // Merging the shadow buffer applies it through the selection; for the
 // merge the selection becomes the filter area itself, and afterwards the
-// user's selection comes back.  All of it lies inside the run's undo group.
+// user's selection and active layer come back, with feathering off so that
+// both selections are taken as they are.  All of it lies inside the run's
+// undo group.
 void MergeWholeArea(const LayerAreaSt& where) {
-    gint32 saved = -1;
-    if (!gimp_selection_is_empty(where.image)) {
-        saved = gimp_selection_save(where.image);
-        gint offsetX = 0, offsetY = 0;
-        gimp_drawable_offsets(where.drawable, &offsetX, &offsetY);
-        gimp_context_push();
-        gimp_context_set_feather(FALSE);
-        gimp_context_set_antialias(FALSE);
-        gimp_image_select_rectangle(where.image, GIMP_CHANNEL_OP_REPLACE, where.x + offsetX, where.y + offsetY,
-                                    where.width, where.height);
-        gimp_context_pop();
+    if (gimp_selection_is_empty(where.image)) {
+        gimp_drawable_merge_shadow(where.drawable, TRUE);
+        return;
     }
+    const gint32 active = gimp_image_get_active_drawable(where.image);
+    gimp_context_push();
+    gimp_context_set_feather(FALSE);
+    gimp_context_set_antialias(FALSE);
+    const gint32 saved = gimp_selection_save(where.image);
+    gint offsetX = 0, offsetY = 0;
+    gimp_drawable_offsets(where.drawable, &offsetX, &offsetY);
+    gimp_image_select_rectangle(where.image, GIMP_CHANNEL_OP_REPLACE, where.x + offsetX, where.y + offsetY,
+                                where.width, where.height);
     gimp_drawable_merge_shadow(where.drawable, TRUE);
-    if (saved != -1) {
-        gimp_image_select_item(where.image, GIMP_CHANNEL_OP_REPLACE, saved);
-        gimp_image_remove_channel(where.image, saved);
-    }
+    gimp_image_select_item(where.image, GIMP_CHANNEL_OP_REPLACE, saved);
+    gimp_image_remove_channel(where.image, saved);
+    gimp_context_pop();
+    if (active != -1 && gimp_item_is_layer(active)) gimp_image_set_active_layer(where.image, active);
+    else if (active != -1 && gimp_item_is_channel(active)) gimp_image_set_active_channel(where.image, active);
 }
 
 void WriteResult(const LayerAreaSt& where, const GimpRunResultSt& result) {

@@ -157,6 +157,15 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
     // The selection goes out as stored: a channel pasted into a grey image
     // of the same precision keeps its bytes, so the command gets the very
     // same selection.
+    // What the user sees besides the layer: the selection (its mean and
+    // bounds) and the active layer, the same before the run and after it.
+    const std::string selectionAndLayer =
+        "(define (selection-and-layer image)"
+        "  (let ((histogram (gimp-drawable-histogram (car (gimp-image-get-selection image)) HISTOGRAM-VALUE 0 1))"
+        "        (bounds (gimp-selection-bounds image)))"
+        "    (string-append (number->string (car histogram)) \" \" (number->string (cadr bounds)) \" \""
+        "                   (number->string (caddr bounds)) \" layer \""
+        "                   (number->string (car (gimp-image-get-active-layer image))))))";
     const std::string script =
         "(let* ((image (car (gimp-file-load RUN-NONINTERACTIVE \"" + input + "\" \"Star.png\")))"
         "       (layer (car (gimp-image-get-active-layer image))))"
@@ -173,7 +182,9 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
         "    (gimp-floating-sel-anchor (car (gimp-edit-paste maskLayer FALSE)))"
         "    (file-png-save2 RUN-NONINTERACTIVE maskImage maskLayer \"" + mask + "\" \"mask.png\" 0 9 0 0 0 0 0 0 0)"
         "    (gimp-image-remove-channel image saved))"
+        "  (gimp-message (string-append \"morvanel-test before: \" (selection-and-layer image)))"
         "  (plug-in-morvanel RUN-NONINTERACTIVE image layer \"Gold\")"
+        "  (gimp-message (string-append \"morvanel-test after: \" (selection-and-layer image)))"
         "  (file-png-save2 RUN-NONINTERACTIVE image layer \"" + output + "\" \"gimp.png\" 0 9 0 0 0 0 0 0 1)"
         "  (gimp-message (string-append \"morvanel-test relief: \""
         "                  (caddr (car (gimp-item-get-parasite layer \"morvanel-relief\"))))))";
@@ -183,13 +194,21 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
         "       (layer (car (gimp-layer-new image 40 30 GRAYA-IMAGE \"grey\" 100 LAYER-MODE-NORMAL))))"
         "  (gimp-image-insert-layer image layer 0 0)"
         "  (plug-in-morvanel RUN-NONINTERACTIVE image layer \"Gold\"))";
-    const std::string log = Batch({script, grey}, "run.log");
-    const std::size_t success = log.find("batch command executed successfully");
+    const std::string log = Batch({selectionAndLayer + script, grey}, "run.log");
+    // The run succeeds, the grey layer fails.
     const std::size_t failure = log.find("batch command experienced an execution error");
-    ASSERT_NE(success, std::string::npos) << log;
     ASSERT_NE(failure, std::string::npos) << log;
-    EXPECT_LT(success, failure) << "only the grey layer fails:\n" << log;
-    EXPECT_NE(log.find("RGB layers and this one is grey or indexed", failure), std::string::npos) << log;
+    int successes = 0;
+    for (std::size_t at = 0; (at = log.find("batch command executed successfully", at)) < failure; ++at) ++successes;
+    ASSERT_EQ(successes, 1) << log;
+    EXPECT_NE(log.find("only RGB layers can be shaded, and this one is grey or indexed", failure), std::string::npos) << log;
+    const auto messageOf = [&log](const std::string& prefix) {
+        const std::size_t at = log.find(prefix);
+        if (at == std::string::npos) return std::string("(missing)");
+        return log.substr(at + prefix.size(), log.find('\n', at) - at - prefix.size());
+    };
+    EXPECT_NE(messageOf("morvanel-test before: "), "(missing)") << log;
+    EXPECT_EQ(messageOf("morvanel-test before: "), messageOf("morvanel-test after: ")) << log;
     // The layer keeps the action of its run: the 59 entries, the style's
     // texture among them.
     EXPECT_NE(log.find("morvanel-test relief: {"), std::string::npos) << log;
