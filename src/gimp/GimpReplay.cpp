@@ -1,20 +1,16 @@
 #include "GimpReplay.h"
 
-#include <filesystem>
-
-#include "AppFolder.h"
 #include "HostAction.h"
 #include "HostParamBlock.h"
 #include "HostStyle.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 bool IsUsableBlock(const std::vector<uint8_t>& block) { return block.size() == sizeof(HostParamBlock); }
 
 GimpReplaySt FromStyle(const std::string& style) {
-    const std::string path = GimpReplay_StylePath(style);
+    const std::string path = HostStyle_Find(style);
+    if (path.empty()) throw GimpRunError("there is no style named " + style);
     ShadeParams params = HostStyle_Defaults();
     std::string error;
     if (!HostStyle_Load(path, params, error)) throw GimpRunError(error);
@@ -48,17 +44,6 @@ GimpReplaySt FromLastParameters(const GimpRememberedSt& remembered) {
 }
 
 }  // namespace
-
-std::string GimpReplay_StylePath(const std::string& style) {
-    if (style.empty() || style.find('/') != std::string::npos) return style;
-    const std::string folder = GetPreferencesFolder();
-    if (folder.empty()) return style;
-    const fs::path styles = fs::path(folder) / "Style";
-    std::error_code ec;
-    for (const fs::path& candidate : {styles / style, styles / (style + ".mv")})
-        if (fs::is_regular_file(candidate, ec)) return candidate.string();
-    return style;
-}
 
 GimpReplaySt GimpReplay_Choose(LayerRunMode mode, const std::string& style, const GimpRememberedSt& remembered) {
     GimpReplaySt replay;

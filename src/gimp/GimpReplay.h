@@ -39,11 +39,7 @@ struct GimpReplaySt {
     std::string note;    // something the user should know (a stored relief that was unreadable)
 };
 
-// style: empty, a path to a style file, or the name of a style in the
-// system folder's Style folder ("Gold" or "Gold.mv").  Throws GimpRunError
-// for a style that cannot be read.
+// style: empty, a path to a style file, or a style's name as the morvanel
+// command takes it ("Gold").  Throws GimpRunError for a style that cannot
+// be found or read.
 GimpReplaySt GimpReplay_Choose(LayerRunMode mode, const std::string& style, const GimpRememberedSt& remembered);
-
-// The style file a style argument names (see above); the argument itself
-// when it names no style of the system folder.
-std::string GimpReplay_StylePath(const std::string& style);

@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(GimpReplay, StyleByNameOrPathIsReplayedWithItsValues) {
-    for (const std::string style : {"Gold", "Gold.mv", MORVANEL_TEST_DATA "/Style/Gold.mv"}) {
+    for (const std::string style : {"Gold", MORVANEL_TEST_DATA "/Style/Gold.mv"}) {
         const GimpReplaySt replay = GimpReplay_Choose(LayerRunMode::NonInteractive, style, {ActionText(3), block_});
         EXPECT_TRUE(replay.hasDescriptor) << style;
         EXPECT_EQ(IntegerOf(replay.descriptor, "pMcr"), 225) << style;
