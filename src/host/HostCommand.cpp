@@ -98,14 +98,19 @@ void LoadPlugin(PluginLoader& plugin, const std::string& option) {
     if (!plugin.Load(PluginLoader_ResolvePath(option), error)) throw CommandFailure{kExitPluginFailed, error};
 }
 
-// The system folder receives the installation data when it is new.
+// The system folder receives the installation data it lacks until a
+// seeding has completed; what could not be copied is named.
 void SeedTheSystemFolder() {
     const std::string folder = GetPreferencesFolder();
     if (folder.empty()) {
         Warn("no system folder (neither MORVANEL_HOME nor HOME is set)");
         return;
     }
-    if (SeedSystemFolder(folder) < 0) Warn("cannot set up the system folder " + folder);
+    std::vector<std::string> skipped;
+    if (SeedSystemFolder(folder, {}, &skipped) >= 0) return;
+    std::string message = "cannot set up the system folder " + folder;
+    for (const std::string& entry : skipped) message += "\n  not copied: " + entry;
+    Warn(message);
 }
 
 void SetFilterRect(FilterHost& host, const HostCommandLineSt& line) {

@@ -126,3 +126,49 @@ TEST(SeedSystemFolder, FindsTheDataThroughTheEnvironment) {
     ::unsetenv("MORVANEL_DATA");
     EXPECT_NE(InstallDataFolder(), dir.file("envdata"));
 }
+
+TEST(SeedSystemFolder, AnInterruptedSeedingIsCompletedWithoutReplacingTheUsersFiles) {
+    TempDir dir;
+    WriteText(dir.path() / "install" / "Style" / "basic.mv", "style");
+    WriteText(dir.path() / "install" / "Texture" / "wood.jpg", "wood");
+    WriteText(dir.path() / "install" / "Splash.inf", "splash");
+    // What a seeding stopped after its first file leaves, plus a user's edit.
+    WriteText(dir.path() / "sys" / "Splash.inf", "the user's splash");
+    const std::string system = dir.file("sys");
+    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 1);
+    EXPECT_EQ(ReadText(dir.path() / "sys/Texture/wood.jpg"), "wood");
+    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "style");
+    EXPECT_EQ(ReadText(dir.path() / "sys/Splash.inf"), "the user's splash");
+    // Complete now: a style the user deletes stays deleted.
+    fs::remove(dir.path() / "sys/Style/basic.mv");
+    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 0);
+    EXPECT_FALSE(fs::exists(dir.path() / "sys/Style/basic.mv"));
+}
+
+TEST(SeedSystemFolder, WhatCannotBeCopiedIsNamedAndTriedAgain) {
+    TempDir dir;
+    WriteText(dir.path() / "install" / "Style" / "basic.mv", "style");
+    fs::create_symlink(dir.path() / "nowhere", dir.path() / "install" / "Style" / "dangling.mv");
+    const std::string system = dir.file("sys");
+    std::vector<std::string> skipped;
+    EXPECT_EQ(SeedSystemFolder(system, dir.file("install"), &skipped), -1);
+    EXPECT_EQ(skipped, std::vector<std::string>{(dir.path() / "install/Style/dangling.mv").string()});
+    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "style");
+    fs::remove(dir.path() / "install" / "Style" / "dangling.mv");
+    EXPECT_EQ(SeedSystemFolder(system, dir.file("install"), &skipped), 0);
+    EXPECT_TRUE(fs::exists(dir.path() / "sys" / kSeededMarkerName));
+}
+
+TEST_F(DataFolderFixture, FolderNamesThatLeadOutsideTheDocumentsFolderAreRefused) {
+    fs::create_directories(documents);
+    for (const char* body : {"Company=\"../../escape\"\r\n", "Company=\"A\"\r\nProduct=\"..\"\r\n",
+                                    "Company=\"A/B\"\r\n", "Company=\"A\"\r\nVersion=\"x/../../y\"\r\n"}) {
+        WriteMarker(body);
+        AppDataFolder folder(system.string());
+        EXPECT_FALSE(folder.IsUsable()) << body;
+        const AppPaths paths = SetupAppPaths();
+        EXPECT_EQ(paths.dataFolderReady, 0) << body;
+        EXPECT_TRUE(fs::is_empty(documents)) << body;
+        EXPECT_FALSE(fs::exists(dir.path() / "escape")) << body;
+    }
+}

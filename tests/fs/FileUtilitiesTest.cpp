@@ -145,3 +145,41 @@ TEST(FSCopyObject, CopiesFoldersButNeverIntoThemselves) {
     EXPECT_FALSE(fs::exists(dir.path() / "tree/x/tree"));
     EXPECT_EQ(FSCopyObject(dir.file("none").c_str(), dir.file("target").c_str(), nullptr), kFsNotFound);
 }
+
+TEST(FNMatch, AStarMayStandForNothing) {
+    EXPECT_EQ(FNMatch("/Vol/A/a*.jpg", "/Vol/B/a.jpg"), 1);
+    EXPECT_EQ(FNMatch("/Vol/A/*.*", "/Vol/B/.hidden"), 1);
+    EXPECT_EQ(FNMatch("/Vol/A/*.jpg", "/Vol/B/.jpg"), 1);
+    EXPECT_EQ(FNMatch("/Vol/A/a*", "/Vol/B/a.b.c"), 1);
+    EXPECT_EQ(FNMatch("/Vol/A/ab*.jpg", "/Vol/B/a.jpg"), 0);
+    EXPECT_EQ(FNMatch("/Vol/A/*.jpg", "/Vol/B/readme"), 0);
+}
+
+TEST(INDirCopy, CopiesTheRestAndNamesWhatItSkipped) {
+    TempDir dir;
+    WriteText(dir.path() / "src" / "a.png", "a");
+    WriteText(dir.path() / "src" / "sub" / "c.png", "c");
+    WriteText(dir.path() / "src" / "z.png", "z");
+    fs::create_symlink(dir.path() / "missing", dir.path() / "src" / "b-dangling.png");
+    const bool unreadable = ::geteuid() != 0;  // root reads any file
+    if (unreadable) {
+        WriteText(dir.path() / "src" / "locked.png", "locked");
+        fs::permissions(dir.path() / "src" / "locked.png", fs::perms::none);
+    }
+    FsCopyReport report;
+    EXPECT_EQ(INDirCopy(dir.file("dst").c_str(), dir.file("src").c_str(), &report), kFsNotFound);
+    EXPECT_EQ(ReadText(dir.path() / "dst/a.png"), "a");
+    EXPECT_EQ(ReadText(dir.path() / "dst/sub/c.png"), "c");
+    EXPECT_EQ(ReadText(dir.path() / "dst/z.png"), "z");
+    std::vector<std::string> expected{(dir.path() / "src/b-dangling.png").string()};
+    if (unreadable) expected.push_back((dir.path() / "src/locked.png").string());
+    EXPECT_EQ(report.skipped, expected);
+    EXPECT_EQ(report.copied.size(), 3u);
+}
+
+TEST(INFileCopy, AMissingDestinationFolderIsAFailure) {
+    TempDir dir;
+    WriteText(dir.path() / "src" / "a.png", "a");
+    EXPECT_EQ(INFileCopy(dir.file("missing/*.*").c_str(), dir.file("src/*.*").c_str(), 0, 0), kFsNotFound);
+    EXPECT_FALSE(fs::exists(dir.path() / "missing"));
+}

@@ -50,6 +50,12 @@ std::string UserDirsEntry(const std::string& key, const std::string& home) {
     return {};
 }
 
+// A FOLDER string is one folder name: with a "/" or as ".." it would lead
+// outside the documents folder.
+bool IsPlainFolderName(const std::string& name) {
+    return name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
 std::string ReadFolderKey(const std::string& marker, const char* key) {
     char value[kFolderFieldSize] = "";
     GetPrivateProfileString("FOLDER", key, "", value, sizeof value, marker.c_str());
@@ -122,7 +128,8 @@ AppDataFolder::AppDataFolder(std::string baseFolder)
     relativeName_ = company_;
     if (!product_.empty()) relativeName_ += "/" + product_;
     if (!version_.empty()) relativeName_ += "/" + version_;
-    usable_ = !relativeName_.empty();
+    const bool plain = IsPlainFolderName(company_) && IsPlainFolderName(product_) && IsPlainFolderName(version_);
+    usable_ = plain && !relativeName_.empty();
 }
 
 int AppDataFolder::Setup(std::string& destination) {
@@ -141,12 +148,16 @@ int AppDataFolder::Setup(std::string& destination) {
     return result;
 }
 
-int AppDataFolder::CopyFile(const std::string& sourceFolder, const std::string& subFolder) {
+int AppDataFolder::CopyFile(const std::string& sourceFolder, const std::string& subFolder,
+                            std::vector<std::string>* skipped) {
     if (!usable_) return 0;
     const std::string target = FSJoin(dataFolder_, subFolder);
     if (target.size() > kAppPathMax || !CreateDataFolder(target.c_str())) return 0;
     if (!WriteDataFolderSign(target)) return 0;
-    return INDirCopy(target.c_str(), sourceFolder.c_str()) == kFsNoError ? 1 : 0;
+    FsCopyReport report;
+    const int status = INDirCopy(target.c_str(), sourceFolder.c_str(), &report);
+    if (skipped != nullptr) skipped->insert(skipped->end(), report.skipped.begin(), report.skipped.end());
+    return status == kFsNoError ? 1 : 0;
 }
 
 AppPaths SetupAppPaths() {
@@ -165,9 +176,9 @@ AppPaths SetupAppPaths() {
     AppDataFolder dataFolder(paths.systemFolder);
     paths.dataFolderReady = dataFolder.Setup(paths.dataFolder);
     if (paths.dataFolderReady) {
-        dataFolder.CopyFile(paths.styleFolder, "Style");
-        dataFolder.CopyFile(paths.textureFolder, "Texture");
-        dataFolder.CopyFile(paths.foregroundFolder, "Foreground");
+        dataFolder.CopyFile(paths.styleFolder, "Style", &paths.dataFolderSkipped);
+        dataFolder.CopyFile(paths.textureFolder, "Texture", &paths.dataFolderSkipped);
+        dataFolder.CopyFile(paths.foregroundFolder, "Foreground", &paths.dataFolderSkipped);
     }
     // The system's own files stay in the system folder; the data folder only
     // holds copies of the libraries.

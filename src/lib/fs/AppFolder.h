@@ -6,12 +6,14 @@
 // $XDG_CONFIG_HOME/Morvanel, else ~/.config/Morvanel.  It holds the settings
 // file, the Style, Texture and Foreground libraries, the help document and,
 // optionally, the marker file "DataFolder.inf" whose FOLDER section names a
-// data folder inside the documents folder (Company/Product/Version).  That
+// data folder inside the documents folder (Company/Product/Version; each a
+// single folder name: a "/" or ".." in one leaves the data folder unusable).  That
 // folder receives copies of the three libraries; every folder the set-up
 // makes holds a sign file "DataFolder" with the four bytes "UTSD".
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The longest path the data folder code keeps (paths live in 256-byte
 // fields of the parameter record and the lists).
@@ -54,8 +56,10 @@ public:
 
     // When usable: creates dataFolder/subFolder, writes its sign file and
     // copies sourceFolder's content into it.  1 when the sign file exists
-    // and the copy succeeded.
-    int CopyFile(const std::string& sourceFolder, const std::string& subFolder);
+    // and the copy succeeded; entries that could not be copied are added to
+    // skipped (when given) and the rest is copied all the same.
+    int CopyFile(const std::string& sourceFolder, const std::string& subFolder,
+                 std::vector<std::string>* skipped = nullptr);
 
     bool IsUsable() const { return usable_; }
     const std::string& GetCompany() const { return company_; }
@@ -94,6 +98,7 @@ struct AppPaths {
     std::string picturesFolder;
     std::string dataFolder;       // the user data folder, or the system folder
     int dataFolderReady = 0;      // Setup's result
+    std::vector<std::string> dataFolderSkipped;  // library entries not copied there
 };
 
 // The settings file's name.

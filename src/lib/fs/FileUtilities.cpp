@@ -184,8 +184,12 @@ int FNMatch(const char* patternPath, const char* path) {
     size_t n = 0;
     while (p < pattern.size()) {
         if (pattern[p] == '*') {
-            p = (patternDot != std::string_view::npos && p < patternDot) ? patternDot : pattern.size();
-            n = (nameDot != std::string_view::npos && n < nameDot) ? nameDot : name.size();
+            // A "*" before the pattern's dot runs to the name's last dot, and
+            // may stand for nothing there ("a*.jpg" matches "a.jpg", "*.*"
+            // matches ".hidden"); any other "*" takes the rest of the name.
+            const bool beforeDot = patternDot != std::string_view::npos && p < patternDot;
+            p = beforeDot ? patternDot : pattern.size();
+            n = (beforeDot && nameDot != std::string_view::npos && n <= nameDot) ? nameDot : name.size();
             continue;
         }
         if (n >= name.size() || !SameLetter(pattern[p], name[n])) return 0;
@@ -268,13 +272,25 @@ int FSCopyObject(const char* source, const char* destinationFolder, const char* 
     return kFsNoError;
 }
 
+namespace {
+
+// Notes a failed entry: the copy goes on, the first failure is the result.
+void Skip(const std::string& entry, int failure, int* status, FsCopyReport* report) {
+    if (*status == kFsNoError) *status = failure;
+    if (report != nullptr) report->skipped.push_back(entry);
+}
+
+}  // namespace
+
 int INFileCopy(const char* destinationPattern, const char* sourcePattern, int failIfExists,
-               int recurse) {
+               int recurse, FsCopyReport* report) {
     if (!AcceptablePath(destinationPattern) || !AcceptablePath(sourcePattern)) return kFsBadName;
     std::string pattern(sourcePattern);
     if (IsFolder(pattern) && !EndsWithBundleExtension(pattern)) pattern = FSJoin(pattern, "*.*");
     const std::string sourceFolder(FSFolderPart(pattern));
     const std::string destinationFolder(FSFolderPart(destinationPattern));
+    if (!IsFolder(destinationFolder.empty() ? std::string(".") : destinationFolder))
+        return Exists(destinationFolder) ? kFsDuplicate : kFsNotFound;
 
     int status = kFsNoError;
     const std::vector<std::string> names = FolderEntries(sourceFolder, &status);
@@ -285,36 +301,36 @@ int INFileCopy(const char* destinationPattern, const char* sourcePattern, int fa
         if (!folder || EndsWithBundleExtension(name)) {
             if (!FNMatch(pattern.c_str(), from.c_str())) continue;
             const std::string to = FNFixed(destinationPattern, name.c_str());
-            if (!IsFolder(std::string(FSFolderPart(to)))) {
-                if (Exists(std::string(FSFolderPart(to)))) return kFsDuplicate;
-                continue;  // a destination that is not there is skipped
-            }
             if (failIfExists && Exists(to)) continue;
-            status = folder ? FSCopyObject(from.c_str(), std::string(FSFolderPart(to)).c_str(),
-                                           std::string(FSNamePart(to)).c_str())
-                            : CopyFileObject(from, to);
-            if (status != kFsNoError) return status;
+            const int copied = folder ? FSCopyObject(from.c_str(), std::string(FSFolderPart(to)).c_str(),
+                                                     std::string(FSNamePart(to)).c_str())
+                                      : CopyFileObject(from, to);
+            if (copied != kFsNoError) Skip(from, copied, &status, report);
+            else if (report != nullptr) report->copied.push_back(to);
         } else if (recurse) {
             const std::string subfolder = FSJoin(destinationFolder, name);
-            status = INMakeDir(subfolder.c_str());
-            if (status != kFsNoError) return status;
-            status = INFileCopy(FSJoin(subfolder, "*.*").c_str(), FSJoin(from, "*.*").c_str(),
-                                failIfExists, 1);
-            if (status != kFsNoError) return status;
+            const int made = INMakeDir(subfolder.c_str());
+            if (made != kFsNoError) {
+                Skip(from, made, &status, report);
+                continue;
+            }
+            const int inner = INFileCopy(FSJoin(subfolder, "*.*").c_str(), FSJoin(from, "*.*").c_str(),
+                                         failIfExists, 1, report);
+            if (inner != kFsNoError && status == kFsNoError) status = inner;
             // Dates last: filling the folder changes its modification date.
-            status = CopyMetadata(from, subfolder);
-            if (status != kFsNoError) return status;
+            const int dated = CopyMetadata(from, subfolder);
+            if (dated != kFsNoError && status == kFsNoError) status = dated;
         }
     }
-    return kFsNoError;
+    return status;
 }
 
-int INDirCopy(const char* destination, const char* source) {
+int INDirCopy(const char* destination, const char* source, FsCopyReport* report) {
     if (!AcceptablePath(destination) || !AcceptablePath(source)) return kFsBadName;
     if (!IsFolder(source)) return Exists(source) ? kFsDuplicate : kFsNotFound;
     int status = INMakeDir(destination);
     if (status != kFsNoError) return status;
-    status = INFileCopy(FSJoin(destination, "*.*").c_str(), FSJoin(source, "*.*").c_str(), 0, 1);
-    if (status != kFsNoError) return status;
-    return CopyMetadata(source, destination);
+    status = INFileCopy(FSJoin(destination, "*.*").c_str(), FSJoin(source, "*.*").c_str(), 0, 1, report);
+    const int dated = CopyMetadata(source, destination);
+    return status != kFsNoError ? status : dated;
 }

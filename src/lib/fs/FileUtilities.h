@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Status codes of the file utilities.
 inline constexpr int kFsNoError = 0;
@@ -37,19 +38,31 @@ std::string FSJoin(std::string_view folder, std::string_view name);
 // the source is missing or is no file, and when the copy fails.
 bool CopyFile(const char* source, const char* destination, bool failIfExists);
 
+// What a tree copy did: the destination paths of the files it copied, and
+// the source paths of the entries it could not copy (a dangling link, an
+// unreadable file, a subfolder that could not be made ...).
+struct FsCopyReport {
+    std::vector<std::string> copied;
+    std::vector<std::string> skipped;
+};
+
 // Copies the folder tree `source` into `destination`, creating it when
-// missing; the destination receives the source's dates and permissions.
-// Returns a status code.
-int INDirCopy(const char* destination, const char* source);
+// missing; the destination receives the source's dates and permissions.  An
+// entry that cannot be copied does not stop the copy: the rest is copied and
+// the entry is listed in report->skipped.  Returns kFsNoError, or the status
+// of the first failure.
+int INDirCopy(const char* destination, const char* source, FsCopyReport* report = nullptr);
 
 // Copies every entry of the source pattern's folder whose name matches the
 // pattern to FNFixed(destination pattern, name), visiting the entries in name
 // order.  A source pattern naming a folder gets "/*.*" appended.  With
 // recurse set, subfolders are made in the destination and copied the same
-// way.  With failIfExists set, existing destination files are kept.
-// Returns a status code; the first failure stops the copy.
+// way.  With failIfExists set, existing destination files are kept.  An
+// entry that fails is skipped and listed; the copy goes on.  A destination
+// folder that does not exist is kFsNotFound.  Returns kFsNoError, or the
+// status of the first failure.
 int INFileCopy(const char* destinationPattern, const char* sourcePattern, int failIfExists,
-               int recurse);
+               int recurse, FsCopyReport* report = nullptr);
 
 // 1 when the path's name matches the pattern's name, else 0.  "*" skips to
 // the last "." (or the end) of both names; other characters compare without
