@@ -17,5 +17,5 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
   -DMORVANEL_BUILD_FUZZ=ON -DMORVANEL_BUILD_TESTS=OFF -DMORVANEL_BUILD_UI=OFF \
   -DMORVANEL_FUZZ_SECONDS="$seconds" >/dev/null
-cmake --build build-fuzz --target fuzz_pack fuzz_profile fuzz_bmp fuzz_action fuzz_style
+cmake --build build-fuzz --target fuzz_pack fuzz_restore fuzz_profile fuzz_bmp fuzz_action fuzz_style
 ctest --test-dir build-fuzz/fuzz --output-on-failure
