@@ -78,8 +78,12 @@ std::string WithMessages(std::string text, const std::string& messages) {
     return text;
 }
 
-void CheckResult(int16_t result, bool cancelled, const std::string& messages) {
+void CheckResult(int16_t result, bool cancelled, bool withDialog, const std::string& messages) {
     if (cancelled) throw GimpRunError(std::string("cancelled") + kUnchanged);
+    // A dialog that ends without a word from the plug-in was cancelled by
+    // the user; with a message (no display, say) it could not run.
+    if (withDialog && result == kResultUserCanceled && messages.empty())
+        throw GimpRunCancelled(std::string("cancelled") + kUnchanged);
     if (result == kResultUserCanceled)
         throw GimpRunError(WithMessages(std::string("the plug-in ended the run without a result") + kUnchanged, messages));
     if (result != 0)
@@ -122,7 +126,7 @@ GimpRunResultSt GimpFilterRun(const GimpAreaSt& area, const GimpReplaySt& replay
         StderrCapture capture;
         const int16_t result = host.RunFilter(plugin.Entry(), options.withDialog);
         std::string messages = capture.Finish();
-        CheckResult(result, cancelled, messages);
+        CheckResult(result, cancelled, options.withDialog, messages);
         return Collect(host, plugin.Path(), std::move(messages));
     } catch (const std::bad_alloc&) {
         throw GimpRunError("there is not enough memory to filter " + std::to_string(area.width) + " x " +

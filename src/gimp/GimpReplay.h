@@ -2,7 +2,8 @@
 // What a run of plug-in-morvanel starts from.
 //
 //  - non-interactive with a style: that style, silently;
-//  - non-interactive without a style, and interactive: the layer's own
+//  - non-interactive without a style, and interactive (handed to the
+//    plug-in, whose dialog then decides what it shows): the layer's own
 //    relief (the action kept on the layer by its last run), else the
 //    parameters of the last run in this GIMP, else the defaults;
 //  - with last values: the last run's parameter block replayed as it is,
@@ -24,6 +25,12 @@ enum class LayerRunMode : int32_t { Interactive = 0, NonInteractive = 1, WithLas
 class GimpRunError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// The user closed the dialog with Cancel: nothing to report.
+class GimpRunCancelled : public GimpRunError {
+public:
+    using GimpRunError::GimpRunError;
 };
 
 struct GimpRememberedSt {

@@ -9,7 +9,9 @@
 // included, exactly as `morvanel apply --selection MASK --rect AREA` writes
 // it; nothing outside the area changes.  The action of each run is kept on
 // the layer (parasite "morvanel-relief"), and the next run on that layer
-// starts from it.
+// without a style starts from it.  Run interactively, the plug-in opens its
+// own dialog (which starts from the dialog's last settings); Cancel there
+// ends the run quietly with the layer untouched.
 #include <libgimp/gimp.h>
 
 #include <cstdlib>
@@ -185,6 +187,7 @@ std::string RunOnLayer(LayerRunMode mode, gint32 image, gint32 drawable, const s
 
     GimpRunOptionsSt options;
     options.pluginPath = PluginLoader_ResolvePath("");
+    options.withDialog = mode == LayerRunMode::Interactive;
     options.progress = [](double fraction) { return gimp_progress_update(fraction) != FALSE; };
     gimp_progress_init("Morvanel");
     const GimpRunResultSt result = GimpFilterRun(area, replay, options);
@@ -192,11 +195,7 @@ std::string RunOnLayer(LayerRunMode mode, gint32 image, gint32 drawable, const s
     WriteResult(where, result);
     gimp_set_data(kProcedureName, result.block.data(), result.block.size());
 
-    std::string note = replay.note;
-    if (mode == LayerRunMode::Interactive)
-        note += std::string(note.empty() ? "" : "; ") + "the Morvanel dialog is not available in this version, so " +
-                replay.source + " were applied";
-    return note;
+    return replay.note;
 }
 
 void Run(const gchar*, gint count, const GimpParam* parameters, gint* returnCount, GimpParam** returnValues) {
@@ -217,6 +216,8 @@ void Run(const gchar*, gint count, const GimpParam* parameters, gint* returnCoun
         if (!note.empty()) gimp_message(("Morvanel: " + note).c_str());
         if (mode != LayerRunMode::NonInteractive) gimp_displays_flush();
         values[0].data.d_status = GIMP_PDB_SUCCESS;
+    } catch (const GimpRunCancelled&) {
+        values[0].data.d_status = GIMP_PDB_CANCEL;
     } catch (const std::exception& e) {
         error = std::string("Morvanel: ") + e.what();
         if (mode == LayerRunMode::Interactive) gimp_message(error.c_str());

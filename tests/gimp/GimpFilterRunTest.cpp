@@ -105,6 +105,25 @@ TEST_F(GimpFilterRunTest, CancelLeavesNothingToWrite) {
     EXPECT_GE(calls, 1);
 }
 
+TEST_F(GimpFilterRunTest, DialogWithoutDisplayIsAnErrorNotACancel) {
+    std::vector<std::pair<const char*, std::string>> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
+        ::unsetenv(name);
+    }
+    options_.withDialog = true;
+    const GimpAreaSt area = SquareArea(true, false);
+    try {
+        GimpFilterRun(area, Style("Gold.mv"), options_);
+        ADD_FAILURE() << "the dialog ran without a display";
+    } catch (const GimpRunCancelled&) {
+        ADD_FAILURE() << "reported as a quiet cancel";
+    } catch (const GimpRunError& e) {
+        EXPECT_NE(std::string(e.what()).find("No display"), std::string::npos) << e.what();
+    }
+    for (const auto& [name, value] : saved) ::setenv(name, value.c_str(), 1);
+}
+
 TEST_F(GimpFilterRunTest, MissingOrForeignPluginIsNamedInTheMessage) {
     options_.pluginPath = dir_.file("libmissing.so");
     std::string error = ErrorOf(SquareArea(true, false), Style("Gold.mv"), options_);
