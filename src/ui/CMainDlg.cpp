@@ -155,10 +155,10 @@ bool CMainDlg::OnInitDialog() {
 void CMainDlg::BuildLayout() {
     monitor_ = new PsMonitor;
     SetItem(MainItem::kMonitor, monitor_);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& entry : kButtons) {
         auto* button = new PsControlButton;
-        buttons_[static_cast<std::size_t>(spec.item)] = button;
-        SetItem(spec.item, button);
+        buttons_[static_cast<std::size_t>(entry.item)] = button;
+        SetItem(entry.item, button);
     }
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
@@ -237,10 +237,10 @@ void CMainDlg::BuildLayout() {
 
 void CMainDlg::SetupButtons() {
     PsControlButton* previous = nullptr;
-    for (const ButtonSpec& spec : kButtons) {
-        PsControlButton* button = GetButton(spec.item);
-        button->Setup(spec.picture, spec.helpTag, spec.item);
-        const short item = spec.item;
+    for (const ButtonSpec& entry : kButtons) {
+        PsControlButton* button = GetButton(entry.item);
+        button->Setup(entry.picture, entry.helpTag, entry.item);
+        const short item = entry.item;
         connect(button, &QAbstractButton::clicked, this, [this, item] { ItemHit(item); });
         if (previous != nullptr) previous->SetNext(button);
         else firstButton_ = button;
