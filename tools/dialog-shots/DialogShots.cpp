@@ -41,7 +41,11 @@ bool Save(const QPixmap& picture, const std::string& path) {
 QPixmap WithOverlay(CMainDlg& dialog, QWidget& overlay, const QPoint& at) {
     QPixmap picture = dialog.grab();
     QPainter painter(&picture);
-    painter.drawPixmap(at, overlay.grab());
+    const QPixmap window = overlay.grab();
+    painter.drawPixmap(at, window);
+    // Windows of their own have a frame on screen; the grab has none.
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawRect(QRect(at, window.deviceIndependentSize().toSize()).adjusted(-1, -1, 0, 0));
     return picture;
 }
 
@@ -52,16 +56,14 @@ bool Shoot(CShadeApp& app, const AppPaths& paths, const std::string& image, cons
     dialog.OnTimer(-1);
     dialog.resize(width, height);
     dialog.show();
+    // The shipped default style, chosen from the list as a user would.
+    PsControlCombo& styles = dialog.Model().StyleList();
+    for (int32_t i = 0; i < styles.GetCount(); ++i)
+        if (styles.GetName(i) == "Default") styles.Select(i + 1, true);
+    dialog.GetStyleView()->Refresh();
     Settle();
     bool ok = Save(dialog.grab(), prefix + "fit.png");
 
-    // A style from the list, so that the pop-up shows a choice.
-    PsControlCombo& styles = dialog.Model().StyleList();
-    if (styles.GetCount() > 1) {
-        dialog.OnUpdatePsControl(1, kStyleListId);
-        styles.Select(2, true);
-        dialog.GetStyleView()->Refresh();
-    }
     // The offscreen screen is small and would move the menu; it is drawn
     // where it opens, below the list.
     PsComboView* styleView = dialog.GetStyleView();
