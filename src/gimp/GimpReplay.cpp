@@ -28,6 +28,7 @@ GimpReplaySt FromLastParameters(const GimpRememberedSt& remembered) {
         std::string error;
         if (HostAction_FromText(remembered.layerAction, action, error)) {
             replay.descriptor = std::move(action.descriptor);
+            replay.fromLayer = true;
             replay.source = "the layer's last relief";
             return replay;
         }

@@ -42,6 +42,7 @@ struct GimpReplaySt {
     bool hasDescriptor = true;  // false: the block alone is replayed
     DescriptorItems descriptor;
     std::vector<uint8_t> block;
+    bool fromLayer = false;  // the descriptor is the layer's own relief
     std::string source;  // what the parameters are, in words ("the layer's last relief")
     std::string note;    // something the user should know (a stored relief that was unreadable)
 };

@@ -10,8 +10,8 @@
 // it; nothing outside the area changes.  The action of each run is kept on
 // the layer (parasite "morvanel-relief"), and the next run on that layer
 // without a style starts from it.  Run interactively, the plug-in opens its
-// own dialog (which starts from the dialog's last settings); Cancel there
-// ends the run quietly with the layer untouched.
+// own dialog, on the layer's relief when it keeps one; Cancel there ends the
+// run quietly with the layer untouched.
 #include <libgimp/gimp.h>
 
 #include <cstdlib>
@@ -20,6 +20,7 @@
 #include <string>
 
 #include "AppFolder.h"
+#include "GimpDialogStart.h"
 #include "GimpFilterRun.h"
 #include "HostAction.h"
 #include "InstallData.h"
@@ -185,6 +186,12 @@ std::string RunOnLayer(LayerRunMode mode, gint32 image, gint32 drawable, const s
                            std::to_string(where.height) + " pixels; the layer is unchanged");
     }
 
+    if (mode == LayerRunMode::Interactive && replay.fromLayer) {
+        std::string error;
+        if (!GimpDialogStart_Write(replay.descriptor, SetupAppPaths().settingsFile, error))
+            gimp_message(("Morvanel: the dialog starts from its last settings, not from the layer's relief: " + error)
+                             .c_str());
+    }
     GimpRunOptionsSt options;
     options.pluginPath = PluginLoader_ResolvePath("");
     options.withDialog = mode == LayerRunMode::Interactive;

@@ -1,11 +1,17 @@
 #include "GimpReplay.h"
 
+#include "GimpDialogStart.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "HostAction.h"
 #include "HostParamBlock.h"
+#include "HostStyle.h"
+#include "StyleFile.h"
 #include "InstallData.h"
 #include "TempDir.h"
 
@@ -86,6 +92,38 @@ TEST_F(GimpReplay, UnreadableReliefAndForeignBlockAreIgnoredWithANote) {
     EXPECT_TRUE(replay.block.empty()) << "a block of another size never reaches the plug-in";
     EXPECT_NE(replay.note.find("cannot be read"), std::string::npos) << replay.note;
     EXPECT_NE(replay.note.find("another version"), std::string::npos) << replay.note;
+}
+
+TEST_F(GimpReplay, LayersReliefBecomesTheDialogsStartAndOtherSettingsStay) {
+    const std::string settings = dir_.file("Settings.mv");
+    {
+        std::ofstream out(settings, std::ios::binary);
+        out << "[USER]\r\nWindowX=17\r\n[MATERIAL]\r\nColorR=10\r\nColorG=20\r\n";
+    }
+    DescriptorItems relief = HostStyle_Descriptor(HostStyle_Defaults());
+    for (DescriptorItem& item : relief) {
+        if (item.key == Descriptor_KeyFromName("pMcr")) item.integer = 3;
+        if (item.key == Descriptor_KeyFromName("pMcg")) item.integer = 90;
+        if (item.key == Descriptor_KeyFromName("pMcb")) item.integer = 240;
+        if (item.key == Descriptor_KeyFromName("pTpa")) item.text = "Texture/wood.jpg";
+    }
+    std::string error;
+    ASSERT_TRUE(GimpDialogStart_Write(relief, settings, error)) << error;
+
+    ShadeParams params = HostStyle_Defaults();
+    StyleFile file(params, nullptr, settings, {});
+    ASSERT_EQ(file.LoadParam(settings.c_str()), 1);
+    EXPECT_EQ(params.ColorR, 3);
+    ShadeParams derived = params;
+    ShadeParamsDeriveColorHsv(derived);
+    EXPECT_EQ(params.ColorH, derived.ColorH) << "hue follows the recorded colour";
+    EXPECT_NE(params.ColorH, HostStyle_Defaults().ColorH);
+    EXPECT_STREQ(params.TextureFilename, "Texture/wood.jpg");
+    std::ifstream in(settings, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("WindowX=17"), std::string::npos) << text;
+
+    EXPECT_FALSE(GimpDialogStart_Write(relief, dir_.file("no/such/folder/Settings.mv"), error));
 }
 
 }  // namespace
