@@ -22,7 +22,8 @@ Byte* FieldAt(Params& params, const ShadeParamEntry& entry) {
 
 void CopyText(std::string_view text, char* field) {
     assert(text.size() < kShadeParamsPathSize);
-    std::memcpy(field, text.data(), text.size());
+    // An empty view may hold no address at all: copy characters, not bytes.
+    std::copy(text.begin(), text.end(), field);
     field[text.size()] = '\0';
 }
 
