@@ -154,6 +154,7 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
     const std::string input = MORVANEL_TEST_SAMPLES "/Star.png";
     const std::string output = dir_.file("gimp.png");
     const std::string mask = dir_.file("mask.png");
+    const std::string repeated = dir_.file("last.png");
     // The selection goes out as stored: a channel pasted into a grey image
     // of the same precision keeps its bytes, so the command gets the very
     // same selection.
@@ -168,7 +169,10 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
         "                   (number->string (car (gimp-image-get-active-layer image))))))";
     const std::string script =
         "(let* ((image (car (gimp-file-load RUN-NONINTERACTIVE \"" + input + "\" \"Star.png\")))"
-        "       (layer (car (gimp-image-get-active-layer image))))"
+        "       (layer (car (gimp-image-get-active-layer image)))"
+        "       (copy (car (gimp-layer-copy layer TRUE))))"
+        "  (gimp-image-insert-layer image copy 0 -1)"
+        "  (gimp-image-set-active-layer image layer)"
         "  (gimp-context-set-antialias TRUE)"
         "  (gimp-image-select-ellipse image CHANNEL-OP-REPLACE 70 90 170 120)"
         "  (let* ((saved (car (gimp-selection-save image)))"
@@ -186,6 +190,8 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
         "  (plug-in-morvanel RUN-NONINTERACTIVE image layer \"Gold\")"
         "  (gimp-message (string-append \"morvanel-test after: \" (selection-and-layer image)))"
         "  (file-png-save2 RUN-NONINTERACTIVE image layer \"" + output + "\" \"gimp.png\" 0 9 0 0 0 0 0 0 1)"
+        "  (plug-in-morvanel RUN-WITH-LAST-VALS image copy \"\")"
+        "  (file-png-save2 RUN-NONINTERACTIVE image copy \"" + repeated + "\" \"last.png\" 0 9 0 0 0 0 0 0 1)"
         "  (gimp-message (string-append \"morvanel-test relief: \""
         "                  (caddr (car (gimp-item-get-parasite layer \"morvanel-relief\"))))))";
     // A grey layer is refused with a message, in a batch command of its own.
@@ -241,6 +247,8 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
     const HostImageSt expected = Load(reference);
     EXPECT_EQ(CountDifferences(fromGimp, expected), 0);
     EXPECT_GT(CountDifferences(fromGimp, original), 1000) << "the relief changed the selected area";
+    // The last values, replayed on a copy of the layer, give the same look.
+    EXPECT_EQ(CountDifferences(Load(repeated), fromGimp), 0);
 }
 
 }  // namespace
