@@ -174,6 +174,8 @@ void CMainDlg::BuildLayout() {
     tools->addStretch();
 
     styleView_ = new PsComboView(model_.StyleList());
+    // Return belongs to OK, wherever the focus is.
+    styleView_->setAutoDefault(false);
     styleView_->SetBeforeChange([this] { OnUpdatePsControl(kNotifyChangeBegins, kStyleListId); });
     styleView_->SetAfterCommand([this] { EnableControls(); });
     SetItem(MainItem::kStyleList, styleView_);

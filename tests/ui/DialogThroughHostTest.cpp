@@ -108,6 +108,19 @@ TEST_F(DialogThroughHost, CancelWritesNothing) {
     EXPECT_EQ(host.Image().pixels, image_.pixels);
 }
 
+TEST_F(DialogThroughHost, RecordedActionAskingForTheDialogOpensIt) {
+    FilterHost host(image_, {});
+    bool opened = false;
+    morvanel_test::OnNextModal<QDialog>([&opened](QDialog* dialog) {
+        opened = dialog->objectName() == "MainDlg";
+        Button(*dialog, "OK")->click();
+    });
+    host.SetRecordedDescriptor({}, kPlayDialogDisplay);
+    EXPECT_EQ(host.RunFilter(plugin_.Entry(), false), 0);
+    EXPECT_TRUE(opened);
+    EXPECT_NE(host.Image().pixels, image_.pixels);
+}
+
 TEST_F(DialogThroughHost, OkAbortedByTheHostWritesNothing) {
     FilterHost host(image_, {});
     // The user stops the run while the whole area renders.

@@ -6,13 +6,16 @@
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include <QFileDialog>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include "AppFolder.h"
@@ -23,8 +26,10 @@
 #include "DialogTestSupport.h"
 #include "ImageFileDlgHost.h"
 #include "InstallData.h"
+#include "PsComboView.h"
 #include "PsControlButton.h"
 #include "PsControlSlider.h"
+#include "PsControlCombo.h"
 #include "PsMonitor.h"
 #include "RgbaPng.h"
 
@@ -268,6 +273,91 @@ TEST_F(MainDlgFixture, SettingsFileThatCannotBeWrittenIsToldAndTheRunEnds) {
     });
     EXPECT_EQ(dialog->DoModal(), kItemCancel);
     EXPECT_TRUE(told.contains("cannot be written")) << told.toStdString();
+}
+
+TEST_F(MainDlgFixture, KeyboardShortcuts) {
+    Open();
+    dialog->activateWindow();
+    QTest::keyClick(dialog.get(), Qt::Key_Plus);
+    EXPECT_TRUE(dialog->GetMonitor()->IsZoom());
+    EXPECT_TRUE(Button(MainItem::kZoom)->GetCheck());
+    QTest::keyClick(dialog.get(), Qt::Key_Minus);
+    EXPECT_FALSE(dialog->GetMonitor()->IsZoom());
+
+    const int32_t before = app.Params().Height;
+    dialog->OnUpdatePsControl(1, 20);
+    app.Params().Height = before == 5 ? 6 : 5;
+    QTest::keyClick(dialog.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(app.Params().Height, before);
+    QTest::keyClick(dialog.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_NE(app.Params().Height, before);
+
+    dialog->GetStyleView()->setFocus();
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), kItemOk);
+    EXPECT_EQ(host->Saves(), 1);
+}
+
+TEST_F(MainDlgFixture, EscapeIsCancel) {
+    Open();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), kItemCancel);
+    EXPECT_EQ(host->Saves(), 0);
+}
+
+TEST_F(MainDlgFixture, HoverFollowsTheMouseOverTheButtonChain) {
+    Open();
+    PsControlButton* load = Button(MainItem::kLoad);
+    QCursor::setPos(load->mapToGlobal(load->rect().center()));
+    dialog->DoIdle();
+    EXPECT_EQ(load->GetStatus(), kButtonHover);
+    // A disabled button is skipped.
+    PsControlButton* redo = Button(MainItem::kRedo);
+    ASSERT_FALSE(redo->isEnabled());
+    QCursor::setPos(redo->mapToGlobal(redo->rect().center()));
+    dialog->DoIdle();
+    EXPECT_EQ(load->GetStatus(), kButtonNormal);
+    EXPECT_EQ(redo->GetStatus(), kButtonDisabled);
+}
+
+TEST_F(MainDlgFixture, OpaqueWholeImageAsksAboutSelections) {
+    DibEx colour(1);
+    colour.Setup(120, 80, 24);
+    colour.Fill(200, 100, 50);
+    ASSERT_EQ(RgbaPng_Save(input, &colour, nullptr), 1);  // opaque, no alpha
+    Open();
+    QString asked;
+    OnNextModal<QMessageBox>([&asked](QMessageBox* box) {
+        asked = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    OnNextModal<CMainDlg>([&asked](CMainDlg* main) {
+        // The question comes first, over the dialog.
+        EXPECT_FALSE(asked.isEmpty());
+        main->ItemHit(kItemCancel);
+    });
+    EXPECT_EQ(dialog->DoModal(), kItemCancel);
+    EXPECT_TRUE(asked.contains("whole")) << asked.toStdString();
+}
+
+TEST_F(MainDlgFixture, StyleContextMenuOffersOnlyMovesThatExist) {
+    Open();
+    PsControlCombo& styles = dialog->Model().StyleList();
+    ASSERT_GT(styles.GetCount(), 2);
+    styles.Select(1, true);
+    const std::string first = styles.GetName(0);
+    std::unique_ptr<QMenu> menu(dialog->GetStyleView()->BuildContextMenu(dialog.get()));
+    std::map<QString, QAction*> actions;
+    for (QAction* action : menu->actions()) actions[action->text()] = action;
+    EXPECT_FALSE(actions.at("Move to the top")->isEnabled());
+    EXPECT_FALSE(actions.at("Move up")->isEnabled());
+    EXPECT_TRUE(actions.at("Move down")->isEnabled());
+    actions.at("Move to the bottom")->trigger();
+    EXPECT_EQ(styles.GetCurrent(), styles.GetCount() - 1);
+    EXPECT_EQ(styles.GetName(styles.GetCount() - 1), first);
+    EXPECT_TRUE(dialog->GetStyleView()->text().startsWith(QString::fromStdString(first)));
 }
 
 TEST_F(MainDlgFixture, UnreadableImageIsReportedAndTheDialogStillOpens) {
