@@ -102,6 +102,7 @@ public:
     bool HasError() const { return error_; }
     bool CanOK() const { return !error_ && ready_; }
     const PackHeaderSt& Header() const { return header_; }
+    const ShadeParams& Params() const { return params_; }
     const std::string& PackPath() const { return packPath_; }
     const std::string& PackName() const { return packName_; }
     // What the last Extract wrote, and what it did not restore.
