@@ -235,6 +235,7 @@ void CMainDlg::BuildLayout() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
     resize(std::clamp(area.width() - 60, 900, 1700), std::clamp(area.height() - 80, 560, 1040));
+    CenterDialog(this);
 }
 
 void CMainDlg::SetupButtons() {

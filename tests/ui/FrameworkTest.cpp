@@ -154,4 +154,19 @@ TEST(DrawEdge, SunkenFrameColours) {
     EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
 }
 
+TEST(Draw3dRect, EdgesInTheirColoursWithTheInnerRightLine) {
+    QImage image(10, 8, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        Draw3dRect(painter, CMacRect(0, 0, 10, 8), RGB(10, 20, 30), RGB(200, 100, 0));
+    }
+    EXPECT_EQ(image.pixel(4, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(image.pixel(0, 4), qRgb(10, 20, 30));
+    EXPECT_EQ(image.pixel(4, 7), qRgb(200, 100, 0));
+    EXPECT_EQ(image.pixel(9, 4), qRgb(200, 100, 0));
+    EXPECT_EQ(image.pixel(8, 4), qRgb(200, 100, 0));
+    EXPECT_EQ(image.pixel(7, 4), qRgb(255, 255, 255));
+}
+
 }  // namespace
