@@ -162,6 +162,8 @@ int HostBackup_Run(const HostBackupLineSt& line) {
     if (line.backupMode >= 0) library.Params().BackupMode = line.backupMode;
     CommandQuestions questions(HostConflictPolicy::Skip);
     BackupDlgModel backup(library.Params(), library.Lists(), library.Folders(), questions, Absolute(line.pack));
+    if (line.backupMode == kBackupCurrentStyle && !backup.CanBackupCurrentStyle())
+        std::fprintf(stderr, "morvanel: no style is selected in the style list; every style is packed\n");
     backup.OnInitBackup();
     if (!backup.CanOK()) {
         PrintReport(backup.Report(), stderr);
