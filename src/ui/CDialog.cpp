@@ -35,7 +35,7 @@ int CDialog::DoModal() {
 
 bool CDialog::DestroyWindow() {
     const bool open = isVisible();
-    EndDialog(result() == 0 ? kItemCancel : static_cast<short>(result()));
+    if (open) EndDialog(static_cast<short>(result()));
     return open;
 }
 

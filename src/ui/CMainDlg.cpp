@@ -124,7 +124,6 @@ void CMainDlg::OnTimer(int64_t time) {
         model_.OnTimer(time, host_.AppStatus());
         return;
     }
-    delayedStart_ = 0;
     if (!host_.LoadImage()) host_.ErrorMessage(kErrorLoadImage);
     if (!OnInitDialog()) throw -1;
     EndWaitCursor();
@@ -570,7 +569,6 @@ void CMainDlg::OpenHelpPage(const std::string& path) {
 // ---- OK and Cancel ----
 
 void CMainDlg::OnOK() {
-    okFlag_ = true;
     timer_.stop();
     if (model_.IsMotionRunning()) model_.Capture();
     volatile int abortFlag = 0;

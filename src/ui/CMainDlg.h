@@ -170,9 +170,7 @@ private:
 
     QTimer timer_;
     QElapsedTimer clock_;
-    int delayedStart_ = -1;
     bool wholeImageQuestion_ = false;
-    bool okFlag_ = false;
     bool written_ = false;
     bool rendering_ = false;
     bool renderPending_ = false;

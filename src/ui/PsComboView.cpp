@@ -27,9 +27,7 @@ QMenu* PsComboView::BuildPopup(QWidget* parent) {
     menu->setObjectName("StylePopup");
     std::vector<std::string> texts = combo_.MenuTexts();
     // The blank item that marks "nothing chosen" has no place in a menu.
-    const bool blankTop = combo_.GetCurrent() < 0 && !texts.empty() && texts.front().empty() && combo_.GetCount() > 0 &&
-                          texts.size() > static_cast<std::size_t>(combo_.GetCount());
-    if (blankTop) texts.erase(texts.begin());
+    if (texts.size() > static_cast<std::size_t>(combo_.GetCount())) texts.erase(texts.begin());
     for (int32_t i = 0; i < static_cast<int32_t>(texts.size()); ++i) {
         QString text = QString::fromStdString(texts[static_cast<std::size_t>(i)]);
         if (combo_.GetStatus(i) == kComboEntryInvalid)
