@@ -1,5 +1,7 @@
 // Timings of every engine stage and of whole renders on a generated shape,
-// at preview size (640 x 480) and full size (4000 x 3000).
+// at preview size (640 x 480) and full size (4000 x 3000), of previews after
+// one change, and of renders by size and by blur radius.  The threads are
+// those of the shared pool: MORVANEL_THREADS=1 times one thread.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -146,6 +148,64 @@ void BM_Render(benchmark::State& state) {
         engine.Shading(&scene.block, 0, 100);
     }
 }
+
+// Previews after one change: the lights (every shape map is reused) or the
+// smoothing (the shape is recomputed), alternating between two values.
+void Preview(benchmark::State& state, const std::function<void(ShadeBaseSt&, bool)>& change) {
+    Scene scene(640, 480, Setting::Defaults);
+    scene.block.preview = true;
+    ShadingBase engine;
+    engine.Shading(&scene.block, 0, 100);
+    bool flip = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Refill();
+        flip = !flip;
+        change(scene.block, flip);
+        state.ResumeTiming();
+        engine.Shading(&scene.block, 0, 100);
+    }
+}
+void BM_PreviewLightChange(benchmark::State& s) {
+    Preview(s, [](ShadeBaseSt& b, bool flip) { b.lightPower[0] = flip ? 40 : 25; });
+}
+void BM_PreviewShapeChange(benchmark::State& s) {
+    Preview(s, [](ShadeBaseSt& b, bool flip) { b.pMsm = flip ? 20 : 1; });
+}
+BENCHMARK(BM_PreviewLightChange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewShapeChange)->Unit(benchmark::kMillisecond);
+
+// The default style at 1, 4 and 12 megapixels: the cost follows the pixels.
+void BM_RenderMegapixels(benchmark::State& state) {
+    const double side = std::sqrt(state.range(0) * 1.0e6 / 12.0);
+    Scene scene(static_cast<int32_t>(side * 4), static_cast<int32_t>(side * 3), Setting::Defaults);
+    ShadingBase engine;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Refill();
+        state.ResumeTiming();
+        engine.Shading(&scene.block, 0, 100);
+    }
+}
+BENCHMARK(BM_RenderMegapixels)->ArgName("mp")->Arg(1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
+
+// Every stage at 4000 x 3000 with the smoothing, the bevel length and the
+// shadow's diffusion all at 1 or all at 100: the blurs cost the same.
+void BM_RenderRadius(benchmark::State& state) {
+    Scene scene(4000, 3000, Setting::Everything);
+    const auto r = static_cast<int32_t>(state.range(0));
+    scene.block.pMsm = r;
+    scene.block.pMle = r;
+    scene.block.shadowDiffusion = r;
+    ShadingBase engine;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Refill();
+        state.ResumeTiming();
+        engine.Shading(&scene.block, 0, 100);
+    }
+}
+BENCHMARK(BM_RenderRadius)->ArgName("radius")->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
 
 // Preview and full size, each with the defaults (setting 0), with texture
 // and foreground (1) and with every stage on (2).

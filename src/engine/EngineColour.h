@@ -55,3 +55,38 @@ struct ColourAdjustment {
         c = {h.B, h.G, h.R};
     }
 };
+
+// The adjustment of recently seen colours: neighbouring pixels of a texture
+// or foreground often share a colour, and the two conversions cost more than
+// a look-up.  Each thread keeps its own.
+class AdjustedColours {
+public:
+    explicit AdjustedColours(const ColourAdjustment& adjust) : adjust_(adjust) {
+        for (uint32_t& key : keys_) key = kEmpty;
+    }
+
+    void Apply(Bgr& c) {
+        if (!adjust_.on) return;
+        if ((static_cast<uint32_t>(c.b) | static_cast<uint32_t>(c.g) | static_cast<uint32_t>(c.r)) > 255) {
+            adjust_.Apply(c);  // an overshooting blend: not worth keeping
+            return;
+        }
+        const uint32_t key = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 |
+                             static_cast<uint32_t>(c.b);
+        const uint32_t slot = (key * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != key) {
+            Bgr adjusted = c;
+            adjust_.Apply(adjusted);
+            keys_[slot] = key;
+            values_[slot] = adjusted;
+        }
+        c = values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 11;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    const ColourAdjustment& adjust_;
+    uint32_t keys_[1 << kBits];
+    Bgr values_[1 << kBits];
+};

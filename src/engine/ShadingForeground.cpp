@@ -74,6 +74,7 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
 
     // Each row writes only its own row of the map.
     const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
+        AdjustedColours adjusted(adjust);
         for (int32_t r = firstRow; r < endRow; ++r) {
             const int32_t y = r + o.top - kMapBorder;
             const int64_t rowV = y * wh / imageH + top;
@@ -101,7 +102,7 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
                 const uint8_t* next = picture.Row(std::min(v + 1, fh - 1));
                 const Bgr bb = BlendDivide(ReadBgr(next + u * 3), ReadBgr(next + uLeft * 3), fx);
                 Bgr colour = BlendDivide(a, bb, fy);
-                if (adjust.on) adjust.Apply(colour);
+                adjusted.Apply(colour);
                 WriteBgr(out + c * 3, colour);
             }
         }

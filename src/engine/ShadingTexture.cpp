@@ -127,6 +127,7 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     // Each row reads and writes only its own row of every map.
     std::mutex maximumMutex;
     const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
+        AdjustedColours adjusted(adjust);
         int32_t pieceMaximum = 0;
         for (int32_t r = firstRow; r < endRow; ++r) {
             const uint8_t* m = mask.Row(r + o.top - kMapBorder);
@@ -181,7 +182,7 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
                     colour = BlendShift(plain, chosen, blend);
                     w = wP;
                 }
-                if (adjust.on) adjust.Apply(colour);
+                adjusted.Apply(colour);
                 uint8_t* px = out + c * 4;
                 WriteBgr(px, colour);
                 px[3] = static_cast<uint8_t>(w);
