@@ -360,6 +360,24 @@ TEST_F(MainDlgFixture, StyleContextMenuOffersOnlyMovesThatExist) {
     EXPECT_TRUE(dialog->GetStyleView()->text().startsWith(QString::fromStdString(first)));
 }
 
+TEST_F(MainDlgFixture, StyleThatCannotBeReadIsToldAndChangesNothing) {
+    Open();
+    const std::string broken = dir.file("broken.mv");
+    std::filesystem::create_directory(broken);  // a name of a style, but no file to read
+    const ShadeParams before = app.Params();
+    QString told;
+    OnNextModal<QMessageBox>([&told](QMessageBox* box) {
+        told = box->text();
+        box->accept();
+    });
+    dialog->Model().AddStyleFile(broken.c_str());
+    EXPECT_TRUE(told.contains("broken.mv")) << told.toStdString();
+    EXPECT_EQ(std::memcmp(&before, &app.Params(), sizeof before), 0);
+    // The dialog goes on working.
+    dialog->ItemHit(kItemOk);
+    EXPECT_EQ(host->Saves(), 1);
+}
+
 TEST_F(MainDlgFixture, UnreadableImageIsReportedAndTheDialogStillOpens) {
     std::filesystem::remove(input);
     Open();
