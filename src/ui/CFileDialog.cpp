@@ -103,6 +103,8 @@ int GetOpenFolderName(QWidget* owner, const QString& title, char* path, std::siz
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly);
+    // The chooser starts in the folder path holds.
+    if (path != nullptr && path[0] != '\0') chooser.setDirectory(QString::fromUtf8(path));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return 2;
     const QByteArray bytes = chooser.selectedFiles().first().toUtf8();
     if (path != nullptr && static_cast<std::size_t>(bytes.size()) < size)

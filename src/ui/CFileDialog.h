@@ -81,6 +81,6 @@ private:
     std::string path_;
 };
 
-// The folder chooser: 1 with the chosen folder in path (when it fits in
-// size bytes), 2 on cancel.
+// The folder chooser, starting in the folder path holds (when not empty):
+// 1 with the chosen folder in path (when it fits in size bytes), 2 on cancel.
 int GetOpenFolderName(QWidget* owner, const QString& title, char* path, std::size_t size);

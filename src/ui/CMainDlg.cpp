@@ -25,6 +25,7 @@
 #include "PsComboView.h"
 #include "PsControlButton.h"
 #include "PsMonitor.h"
+#include "SettingDlg.h"
 #include "UiStrings.h"
 #include "WinLayer.h"
 
@@ -249,9 +250,6 @@ void CMainDlg::SetupButtons() {
         previous = button;
     }
     lastButton_ = previous;
-    // The settings dialog comes with its own work; until then it is offered
-    // as unavailable.
-    GetButton(MainItem::kSettings)->EnableWindow(false);
 }
 
 void CMainDlg::InstallShortcuts() {
@@ -462,7 +460,7 @@ bool CMainDlg::DoAction(short* item) {
         break;
     case MainItem::kLoad: OnLoad(); break;
     case MainItem::kSave: OnSave(); break;
-    case MainItem::kSettings: break;
+    case MainItem::kSettings: OnSettings(); break;
     case MainItem::kManual: OnManual(); break;
     case MainItem::kAddStyle: OnAddStyle(); break;
     case MainItem::kDeleteStyle: OnDeleteStyle(); break;
@@ -496,6 +494,16 @@ void CMainDlg::OnMotion() {
 }
 
 void CMainDlg::OnCapture() { model_.Capture(); }
+
+void CMainDlg::OnSettings() {
+    model_.StopMotion(true);
+    PsControlButton* button = GetButton(MainItem::kSettings);
+    button->SetStatus(kButtonNormal);
+    SettingDlg settings(model_.Params(), model_.Ui().pathUser, sizeof(model_.Ui().pathUser), this);
+    // The size standard and the texture placement change the render.
+    if (settings.DoModal() == kItemOk) UpdatePsMonitor();
+    button->SetStatus(kButtonHover);
+}
 
 void CMainDlg::OnLoad() {
     model_.StopMotion(true);

@@ -137,6 +137,7 @@ private:
     void InstallShortcuts();
     void DoTask();
     void AskWholeImageQuestion();
+    void OnSettings();
     void OnLoad();
     void OnSave();
     void OnAddStyle();

@@ -55,7 +55,7 @@ std::map<int, std::string> BaseTable() {
         {kTipRedo, "Redo (Ctrl+Shift+Z)"},
         {kTipLoad, "Load a style, a style set or a list"},
         {kTipSave, "Save the style, a style set or a list"},
-        {kTipSettings, "Settings (not available yet)"},
+        {kTipSettings, "Settings"},
         {kTipManual, "Open the help page"},
         {kTipZoom, "Zoom: one image pixel per screen pixel (+ / -)"},
         {kTipMotion, "Motion: let the look drift through random styles"},
