@@ -125,13 +125,24 @@ void Capture(QPainter& p) {
     p.drawEllipse(QPointF(12, 13.5), 3.5, 3.5);
 }
 
+void Lock(QPainter& p) {
+    p.drawRoundedRect(QRectF(6, 11, 12, 10), 1.5, 1.5);
+    QPainterPath shackle;
+    shackle.moveTo(8.5, 11);
+    shackle.lineTo(8.5, 7.5);
+    shackle.arcTo(QRectF(8.5, 4, 7, 7), 180, -180);
+    shackle.lineTo(15.5, 11);
+    p.drawPath(shackle);
+    p.drawLine(QPointF(12, 15), QPointF(12, 17));
+}
+
 }  // namespace
 
 bool HasButtonPicture(int pictureId) {
     using namespace ButtonPicture;
     switch (pictureId) {
     case kMotion: case kLoad: case kDeleteStyle: case kAddStyle: case kCapture: case kSave:
-    case kUndo: case kSettings: case kManual: case kZoom: case kRedo:
+    case kUndo: case kSettings: case kManual: case kZoom: case kRedo: case kLock:
         return true;
     default:
         return false;
@@ -167,6 +178,7 @@ void DrawButtonPicture(QPainter& painter, int pictureId, const QRectF& box, cons
     case kZoom: Zoom(painter); break;
     case kMotion: Motion(painter); break;
     case kCapture: Capture(painter); break;
+    case kLock: Lock(painter); break;
     default: break;
     }
     painter.restore();

@@ -17,6 +17,7 @@ inline constexpr int kUndo = 1107;
 inline constexpr int kSettings = 1108;
 inline constexpr int kManual = 1109;
 inline constexpr int kZoom = 1110;
+inline constexpr int kLock = 1111;
 inline constexpr int kRedo = 1112;
 }  // namespace ButtonPicture
 

@@ -89,6 +89,8 @@ public:
     void PaneChanged(bool dragging) override;
     void PaneGestureEnded() override;
     ShadeParams& Params() override { return model_.Params(); }
+    MainDlgModel* PaneModel() override { return &model_; }
+    void PaneLocksChanged() override { EnableControls(); }
 
     // MainDlgView
     bool AskYesNo(int stringId) override;

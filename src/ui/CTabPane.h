@@ -9,6 +9,7 @@
 
 #include "ShadeParams.h"
 
+class MainDlgModel;
 class PsControlButton;
 
 class PaneOwner {
@@ -23,6 +24,11 @@ public:
     // A drag that may have held back a render has ended.
     virtual void PaneGestureEnded() = 0;
     virtual ShadeParams& Params() = 0;
+    // The dialog's state beside the record (locks, lists, colour mode, light
+    // channel); none for owners that only test a control.
+    virtual MainDlgModel* PaneModel() { return nullptr; }
+    // A pane's lock button changed its group's lock.
+    virtual void PaneLocksChanged() {}
 };
 
 class CTabPane : public QWidget {
@@ -35,8 +41,11 @@ public:
     int LockIndex() const { return lockIndex_; }
     PaneOwner& Owner() { return owner_; }
 
-    // Called when the pane is shown; builds or refreshes its controls.
-    virtual void Initialize() {}
+    // Called when the pane is shown; builds its controls when it has none and
+    // shows the current parameters.
+    virtual void Initialize() { SetParam(); }
+    // Called when another pane is shown; removes what Initialize built.
+    virtual void Clear() {}
     // Shows the current parameters in the controls.
     virtual void SetParam() {}
     // An item of the pane was hit; true when handled.

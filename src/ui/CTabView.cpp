@@ -1,35 +1,32 @@
 #include "CTabView.h"
 
-#include "Locks.h"
-#include "UiStrings.h"
-
-namespace {
-struct PaneName {
-    int stringId;
-    int lockIndex;
-};
-constexpr PaneName kPaneNames[CTabView::kPaneCount] = {
-    {UiStringId::kTabModel, kLockModel},       {UiStringId::kTabMaterial, kLockMaterial},
-    {UiStringId::kTabTexture, kLockTexture},   {UiStringId::kTabEnviron, kLockForeground},
-    {UiStringId::kTabLight, kLockLight},
-};
-}  // namespace
+#include "CEnvironTabPane.h"
+#include "CLightingTabPane.h"
+#include "CMaterialTabPane.h"
+#include "CModelingTabPane.h"
+#include "CTextureTabPane.h"
 
 CTabView::CTabView(PaneOwner& owner, QWidget* parent) : QTabWidget(parent) {
     setObjectName("TabView");
-    for (int i = 0; i < kPaneCount; ++i) {
-        auto* pane = new CTabPane(owner, UiString(kPaneNames[i].stringId), kPaneNames[i].lockIndex);
-        panes_[static_cast<std::size_t>(i)] = pane;
-        addTab(pane, pane->Title());
-    }
-    connect(this, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index >= 0 && index < kPaneCount) Pane(index)->Initialize();
-    });
+    panes_ = {new CModelingTabPane(owner), new CMaterialTabPane(owner), new CTextureTabPane(owner),
+              new CEnvironTabPane(owner), new CLightingTabPane(owner)};
+    for (CTabPane* pane : panes_) addTab(pane, pane->Title());
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) { ChangeTab(index); });
+    ChangeTab(currentIndex());
+}
+
+void CTabView::ChangeTab(int index) {
+    // Only the shown pane has its controls; the values and the locks live in
+    // the record and the dialog.
+    if (shown_ >= 0 && shown_ < kPaneCount && shown_ != index) Pane(shown_)->Clear();
+    shown_ = index;
+    if (index >= 0 && index < kPaneCount) Pane(index)->Initialize();
 }
 
 void CTabView::SetPane(int index, CTabPane* pane) {
     CTabPane* old = Pane(index);
     const bool current = currentIndex() == index;
+    old->Clear();
     removeTab(index);
     insertTab(index, pane, pane->Title());
     panes_[static_cast<std::size_t>(index)] = pane;
@@ -48,7 +45,7 @@ bool CTabView::DoAction(short item) {
 }
 
 void CTabView::SetParam() {
-    for (CTabPane* pane : panes_) pane->SetParam();
+    if (CTabPane* pane = CurrentPane()) pane->Initialize();
 }
 
 void CTabView::DoIdle() {

@@ -1,7 +1,8 @@
 #pragma once
 // CTabView: the tab control of the main dialog and its five panes
-// (modeling, material, texture, environment, lighting).  Each pane is a
-// CTabPane; the view offers item hits and idle work to the current one.
+// (modeling, material, texture, foreground, lighting).  Only the current
+// pane has its controls: they are built when its tab is chosen and removed
+// when another is.  The view offers item hits and idle work to that pane.
 #include <array>
 
 #include <QTabWidget>
@@ -22,10 +23,14 @@ public:
 
     // Offers an item hit to the current pane; true when it handled it.
     bool DoAction(short item);
-    // Shows the current parameters in every pane.
+    // Shows the current parameters in the current pane (building its
+    // controls when it has none yet).
     void SetParam();
     void DoIdle();
 
 private:
+    void ChangeTab(int index);
+
     std::array<CTabPane*, kPaneCount> panes_{};
+    int shown_ = -1;
 };

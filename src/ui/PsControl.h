@@ -9,6 +9,12 @@
 
 class QWidget;
 
+// Mouse event kinds of the drawn controls' MouseEvent.
+inline constexpr int kMouseMove = 0;
+inline constexpr int kMouseDown = 1;
+inline constexpr int kMouseDrag = 2;
+inline constexpr int kMouseUp = 3;
+
 class PsControl {
 public:
     PsControl() = default;

@@ -18,12 +18,6 @@
 
 class MessageTarget;
 
-// Mouse event kinds of MouseEvent.
-inline constexpr int kMouseMove = 0;
-inline constexpr int kMouseDown = 1;
-inline constexpr int kMouseDrag = 2;
-inline constexpr int kMouseUp = 3;
-
 // Blends render with original through mask over rect (bitmap coordinates):
 // each channel c becomes c + (o - c) * (255 - m) / 255, truncated toward zero.
 void MonitorBlend(DibEx& render, DibEx& mask, DibEx& original, const tagRECT& rect);

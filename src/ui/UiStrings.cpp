@@ -49,7 +49,7 @@ std::map<int, std::string> BaseTable() {
         {kTabModel, "Modeling"},
         {kTabMaterial, "Material"},
         {kTabTexture, "Texture"},
-        {kTabEnviron, "Environment"},
+        {kTabEnviron, "Foreground"},
         {kTabLight, "Lighting"},
         {kTipUndo, "Undo (Ctrl+Z)"},
         {kTipRedo, "Redo (Ctrl+Shift+Z)"},

@@ -1,0 +1,397 @@
+// The five panes of the real main dialog on a real image file: every entry
+// reached by its control and undone, locks, tab changes, the colour control,
+// the light-direction disc and the bevel curve.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+#include "AppFolder.h"
+#include "CLightingTabPane.h"
+#include "CMainDlg.h"
+#include "CMaterialTabPane.h"
+#include "CModelingTabPane.h"
+#include "CShadeApp.h"
+#include "CTabView.h"
+#include "DialogTestSupport.h"
+#include "ImageFileDlgHost.h"
+#include "InstallData.h"
+#include "PsColor.h"
+#include "PsControlAngle.h"
+#include "PsControlButton.h"
+#include "PsControlMathTbl.h"
+#include "RgbaPng.h"
+
+namespace {
+
+enum PaneIndex { kModeling, kMaterial, kTexture, kForeground, kLighting };
+
+void WriteSquare(const std::string& path) {
+    DibEx colour(1), alpha(1);
+    colour.Setup(120, 90, 24);
+    alpha.Setup(120, 90, 8);
+    for (int32_t line = 0; line < 90; ++line) {
+        uint8_t* c = colour.CommitLine(line);
+        uint8_t* a = alpha.CommitLine(line);
+        for (int32_t x = 0; x < 120; ++x, c += 3) {
+            a[x] = (x > 20 && x < 100 && line > 15 && line < 75) ? 255 : 0;
+            c[0] = 90, c[1] = static_cast<uint8_t>(x), c[2] = 200;
+        }
+    }
+    colour.Decommit();
+    alpha.Decommit();
+    ASSERT_EQ(RgbaPng_Save(path, &colour, &alpha), 1);
+}
+
+struct PanesFixture : ::testing::Test {
+    morvanel_test::TempDir dir;
+    morvanel_test::DialogHome home{dir};
+    std::string input = dir.file("square.png");
+    AppPaths paths;
+    CShadeApp app;
+    std::unique_ptr<ImageFileDlgHost> host;
+    std::unique_ptr<CMainDlg> dialog;
+
+    void SetUp() override {
+        WriteSquare(input);
+        ASSERT_EQ(SeedSystemFolder(GetPreferencesFolder()), 1);
+        paths = SetupAppPaths();
+        app.SetFolders(paths.systemFolder, paths.textureFolder, paths.foregroundFolder);
+        host = std::make_unique<ImageFileDlgHost>(app, input, dir.file("out.png"));
+        dialog = std::make_unique<CMainDlg>(app, *host, paths);
+        dialog->OnTimer(-1);
+        dialog->resize(900, 640);
+        dialog->show();
+        QApplication::processEvents();
+    }
+    CTabView& Tabs() const { return *dialog->GetTabView(); }
+    template <class Pane = CParamPane>
+    Pane& Show(int index) {
+        Tabs().setCurrentIndex(index);
+        return *static_cast<Pane*>(Tabs().Pane(index));
+    }
+    ShadeParams& P() { return app.Params(); }
+    void Undo() { dialog->ItemHit(MainItem::kUndo); }
+    static void Type(QLineEdit* field, const QString& text) {
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+};
+
+int PaneOfGroup(ShadeParamGroup group) {
+    switch (group) {
+    case ShadeParamGroup::Model: return kModeling;
+    case ShadeParamGroup::Material: return kMaterial;
+    case ShadeParamGroup::Texture: return kTexture;
+    case ShadeParamGroup::Foreground: return kForeground;
+    case ShadeParamGroup::Light: return kLighting;
+    default: return -1;
+    }
+}
+
+// Moves a slider to the end of its range away from its value, as the Home
+// and End keys do; returns the value it took.
+int MoveToOtherEnd(QSlider* slider) {
+    const bool toMin = slider->value() != slider->minimum();
+    slider->triggerAction(toMin ? QAbstractSlider::SliderToMinimum : QAbstractSlider::SliderToMaximum);
+    return toMin ? slider->minimum() : slider->maximum();
+}
+
+TEST_F(PanesFixture, EveryPaneEntryIsReachedByItsControlAndUndone) {
+    dialog->Model().Ui().colorMode = kColorModeRgb;
+    int reached = 0;
+    for (int script = 0; script < kShadeParamsScriptCount; ++script) {
+        const ShadeParamEntry& entry = *ShadeParamByScriptIndex(script);
+        const int pane = PaneOfGroup(entry.group);
+        // The record's system and settings entries belong to the settings
+        // dialog; the file names to the image lists.
+        if (pane < 0 || entry.kind == ShadeParamKind::Text) continue;
+        SCOPED_TRACE(std::string(entry.scriptKey));
+        CParamPane& shown = Show(pane);
+        const std::string key(entry.scriptKey);
+        const int32_t before = ShadeParamInt(P(), entry);
+        int32_t expected = 0;
+        QWidget* control = nullptr;
+        if (key.starts_with("pLh") || key.starts_with("pLv") || key.starts_with("pLp")) {
+            auto& lighting = static_cast<CLightingTabPane&>(shown);
+            const int channel = key.back() - '0';
+            lighting.GetRadio(channel)->click();
+            if (key.starts_with("pLp")) {
+                control = shown.FindSlider("power")->GetSliderControl();
+                expected = MoveToOtherEnd(static_cast<QSlider*>(control));
+            } else {
+                auto* field = shown.findChild<QLineEdit*>(key.starts_with("pLh") ? "AngleHField" : "AngleVField");
+                control = field;
+                expected = before == 7 ? 8 : 7;
+                Type(field, QString::number(expected));
+            }
+        } else if (key == "pMcr" || key == "pMcg" || key == "pMcb") {
+            const int slider = key == "pMcr" ? 0 : key == "pMcg" ? 1 : 2;
+            control = static_cast<CMaterialTabPane&>(shown).GetColor()->GetSlider(slider)->Slider();
+            expected = MoveToOtherEnd(static_cast<QSlider*>(control));
+        } else if (QCheckBox* box = shown.FindCheck(key)) {
+            control = box;
+            box->click();
+            expected = before == 0 ? 1 : 0;
+        } else if (PsParamSlider* slider = shown.FindSlider(key)) {
+            control = slider->GetSliderControl();
+            expected = MoveToOtherEnd(slider->GetSliderControl());
+            EXPECT_EQ(slider->GetEdit()->Field()->text().toInt(), expected);
+        }
+        ASSERT_NE(control, nullptr) << "no control";
+        EXPECT_FALSE(control->toolTip().isEmpty());
+        EXPECT_EQ(ShadeParamInt(P(), entry), expected);
+        Undo();
+        EXPECT_EQ(ShadeParamInt(P(), entry), before);
+        ++reached;
+    }
+    // Every scripted entry but the version, the five settings and the two
+    // file names.
+    EXPECT_EQ(reached, kShadeParamsScriptCount - 8);
+}
+
+TEST_F(PanesFixture, HeightSliderStopsAtOneAndBadNumbersRestoreTheField) {
+    CParamPane& pane = Show(kModeling);
+    PsParamSlider* height = pane.FindSlider("pMhe");
+    height->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(P().Height, 1);
+    QLineEdit* field = height->GetEdit()->Field();
+    for (const char* bad : {"0", "12a", "101", ""}) {
+        Type(field, bad);
+        EXPECT_EQ(field->text(), "1") << bad;
+        EXPECT_EQ(P().Height, 1) << bad;
+    }
+    Type(field, "100");
+    EXPECT_EQ(P().Height, 100);
+    PsParamSlider* offset = Show(kTexture).FindSlider("pTox");
+    Type(offset->GetEdit()->Field(), "-100");
+    EXPECT_EQ(P().TextureOffX, -100);
+}
+
+TEST_F(PanesFixture, DoubleClickOnALabelResetsTheEntryInOneStep) {
+    CParamPane& pane = Show(kTexture);
+    PsParamSlider* scale = pane.FindSlider("pTsc");
+    scale->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_EQ(P().TextureScale, 100);
+    QWidget* label = nullptr;
+    for (QWidget* w : pane.findChildren<QWidget*>())
+        if (w->inherits("QLabel") && w->toolTip() == scale->GetSliderControl()->toolTip()) label = w;
+    ASSERT_NE(label, nullptr);
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(P().TextureScale, PaneEntry("pTsc").defaultValue);
+    Undo();
+    EXPECT_EQ(P().TextureScale, 100);
+}
+
+TEST_F(PanesFixture, LockDisablesThePaneAndALoadLeavesItsGroup) {
+    const std::string style = dir.file("red.mv");
+    P().Specular = 40;
+    P().Smooth = 30;
+    ASSERT_EQ(dialog->Model().SaveUserFile(style.c_str(), 1), UserFileResult::Done);
+
+    CParamPane& material = Show(kMaterial);
+    material.FindSlider("pMsp")->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QTest::mouseClick(material.GetLockButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialog->Model().Locks().IsLocked(kLockMaterial));
+    QSlider* specular = material.FindSlider("pMsp")->GetSliderControl();
+    EXPECT_FALSE(specular->isEnabled());
+    EXPECT_FALSE(material.FindCheck("pMth")->isEnabled());
+    EXPECT_FALSE(static_cast<CMaterialTabPane&>(material).GetColor()->IsWindowEnabled());
+    EXPECT_TRUE(material.GetLockButton()->isEnabled());
+    QTest::mouseClick(specular, Qt::LeftButton);  // a disabled slider takes no click
+    EXPECT_EQ(P().Specular, 100);
+
+    P().Smooth = 70;
+    ASSERT_EQ(dialog->Model().LoadUserFile(style.c_str(), 1), UserFileResult::Done);
+    EXPECT_EQ(P().Specular, 100);  // locked
+    EXPECT_EQ(P().Smooth, 30);     // loaded
+
+    // The lock survives a change of tab, and the button unlocks.
+    Show(kLighting);
+    CParamPane& again = Show(kMaterial);
+    EXPECT_FALSE(again.FindSlider("pMsp")->GetSliderControl()->isEnabled());
+    QTest::mouseClick(again.GetLockButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog->Model().Locks().IsLocked(kLockMaterial));
+    EXPECT_TRUE(again.FindSlider("pMsp")->GetSliderControl()->isEnabled());
+}
+
+TEST_F(PanesFixture, TabChangeRebuildsThePaneAndKeepsItsValues) {
+    CParamPane& texture = Show(kTexture);
+    texture.FindSlider("pTbu")->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMinimum);
+    QWidget* content = texture.findChild<QWidget*>("Content");
+    Show(kLighting);
+    EXPECT_FALSE(texture.IsBuilt());
+    EXPECT_EQ(texture.FindSlider("pTbu"), nullptr);
+    Show(kTexture);
+    EXPECT_NE(texture.findChild<QWidget*>("Content"), nullptr);
+    EXPECT_NE(texture.findChild<QWidget*>("Content"), content);
+    EXPECT_EQ(texture.FindSlider("pTbu")->GetSliderControl()->value(), -100);
+    EXPECT_EQ(texture.FindSlider("pTbu")->GetEdit()->Field()->text(), "-100");
+}
+
+TEST_F(PanesFixture, ColourModesKeepTheColour) {
+    dialog->Model().Ui().colorMode = kColorModeRgb;
+    P().ColorR = 255, P().ColorG = 0, P().ColorB = 0;
+    auto& material = Show<CMaterialTabPane>(kMaterial);
+    PsColor& color = *material.GetColor();
+    ASSERT_EQ(color.GetMode(), kColorRgb);
+    EXPECT_EQ(color.GetSlider(0)->Field()->text(), "255");
+
+    QTest::mouseClick(color.Swatch(), Qt::LeftButton);
+    EXPECT_EQ(color.GetMode(), kColorHsv);
+    EXPECT_EQ(dialog->Model().Ui().colorMode, kColorModeHsv);
+    // Pure red: hue 0, saturation 100, value 100; the colour is unchanged.
+    EXPECT_EQ(color.GetSlider(0)->Field()->text(), "0");
+    EXPECT_EQ(color.GetSlider(1)->Field()->text(), "100");
+    EXPECT_EQ(color.GetSlider(2)->Field()->text(), "100");
+    EXPECT_EQ(P().ColorR, 255);
+    EXPECT_EQ(P().ColorG, 0);
+
+    // Hue 359 is the last step of the conversion's circle.
+    Type(color.GetSlider(0)->Field(), "359");
+    EXPECT_EQ(color.Working().H, 251);
+    // Value through its field: empty text stands for the minimum.
+    Type(color.GetSlider(2)->Field(), "");
+    EXPECT_EQ(P().ColorV, 0);
+    EXPECT_EQ(color.GetSlider(2)->Field()->text(), "0");
+    EXPECT_EQ(P().ColorR, 0);
+    Type(color.GetSlider(2)->Field(), "12a");
+    EXPECT_EQ(color.GetSlider(2)->Field()->text(), "0");
+    Type(color.GetSlider(2)->Field(), "50");
+    const int32_t r = P().ColorR, g = P().ColorG, b = P().ColorB;
+    EXPECT_GT(r, 0);
+    QTest::mouseClick(color.Swatch(), Qt::LeftButton);
+    EXPECT_EQ(color.GetMode(), kColorRgb);
+    EXPECT_EQ(P().ColorR, r);
+    EXPECT_EQ(P().ColorG, g);
+    EXPECT_EQ(P().ColorB, b);
+    EXPECT_EQ(color.GetSlider(0)->Field()->text(), QString::number(r));
+}
+
+TEST_F(PanesFixture, ShowingTheColourNeverRewritesTheRgbThatRenders) {
+    // A colour whose hue, saturation and value no longer match (as after a
+    // capture) is shown from its red, green and blue.
+    dialog->Model().Ui().colorMode = kColorModeHsv;
+    P().ColorR = 10, P().ColorG = 200, P().ColorB = 77;
+    P().ColorH = 300, P().ColorS = 5, P().ColorV = 5;
+    dialog->RefreshPanes();
+    auto& material = Show<CMaterialTabPane>(kMaterial);
+    EXPECT_EQ(P().ColorR, 10);
+    EXPECT_EQ(P().ColorG, 200);
+    EXPECT_EQ(P().ColorB, 77);
+    ShadeParams derived = P();
+    ShadeParamsDeriveColorHsv(derived);
+    EXPECT_EQ(material.GetColor()->GetSlider(0)->Field()->text(), QString::number(derived.ColorH));
+}
+
+TEST_F(PanesFixture, HueRampShowsTheCircleAndSaturationFollowsHue) {
+    dialog->Model().Ui().colorMode = kColorModeHsv;
+    PsColor& color = *Show<CMaterialTabPane>(kMaterial).GetColor();
+    PsColorSlider* hue = color.GetSlider(0);
+    for (int x : {0, 42, 84, 126, 168, 210, 251}) {
+        HCLCOLOR c;
+        c.H = x, c.C = 255, c.L = 255;
+        HsvToRgb(&c);
+        EXPECT_EQ(hue->RampColor(x, 252), QColor(c.R, c.G, c.B)) << x;
+    }
+    const QColor before = color.GetSlider(1)->RampColor(200, 201);
+    const int paints = color.GetSlider(1)->Ramp()->Paints();
+    hue->Slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QApplication::processEvents();
+    EXPECT_NE(color.GetSlider(1)->RampColor(200, 201), before);
+    EXPECT_GT(color.GetSlider(1)->Ramp()->Paints(), paints);
+    // Setting the value a slider already has changes nothing.
+    EXPECT_FALSE(hue->SetValue(hue->GetValue(), true));
+}
+
+TEST_F(PanesFixture, ThroughRestsTheColourControl) {
+    auto& material = Show<CMaterialTabPane>(kMaterial);
+    P().Through = 0;
+    dialog->RefreshPanes();
+    EXPECT_TRUE(material.GetColor()->IsWindowEnabled());
+    material.FindCheck("pMth")->click();
+    EXPECT_EQ(P().Through, 1);
+    EXPECT_FALSE(material.GetColor()->IsWindowEnabled());
+    EXPECT_FALSE(material.GetColor()->GetSlider(0)->Slider()->isEnabled());
+}
+
+TEST_F(PanesFixture, LightDiscSetsBothAnglesFromTheMouse) {
+    auto& lighting = Show<CLightingTabPane>(kLighting);
+    lighting.GetRadio(kLightChannelMain)->click();
+    PsControlAngle& disc = *lighting.GetAngle();
+    const QRect d = disc.DiscRect();
+    const QPoint centre = d.center();
+    const int r = std::min(d.width(), d.height()) / 2;
+
+    QTest::mousePress(&disc, Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(&disc, Qt::LeftButton, {}, centre);
+    EXPECT_EQ(P().LightAngleV[kLightChannelMain], 0);
+
+    // Straight up, half way out: 90 degrees around, 45 high.
+    QTest::mousePress(&disc, Qt::LeftButton, {}, centre);
+    QTest::mouseMove(&disc, centre + QPoint(0, -r / 2));
+    QTest::mouseRelease(&disc, Qt::LeftButton, {}, centre + QPoint(0, -r / 2));
+    EXPECT_EQ(P().LightAngleH[kLightChannelMain], 360 * 64 / 256);
+    EXPECT_EQ(P().LightAngleV[kLightChannelMain], 90 * (r / 2) / r);
+    EXPECT_EQ(lighting.findChild<QLineEdit*>("AngleHField")->text(), "90");
+
+    // Beyond the disc inside the item: the rim.
+    EXPECT_TRUE(disc.MouseEvent(kMouseDown, QPoint(disc.width() - 1, centre.y())));
+    EXPECT_EQ(P().LightAngleV[kLightChannelMain], 90);
+    EXPECT_EQ(P().LightAngleH[kLightChannelMain], 0);
+    // Outside the item without a drag: nothing.
+    EXPECT_FALSE(disc.MouseEvent(kMouseDown, QPoint(-5, -5)));
+
+    Type(lighting.findChild<QLineEdit*>("AngleHField"), "400");
+    EXPECT_EQ(P().LightAngleH[kLightChannelMain], 360);
+    EXPECT_EQ(lighting.findChild<QLineEdit*>("AngleHField")->text(), "360");
+
+    // Ambient: the disc rests and the power slider shows the ambient power.
+    lighting.GetRadio(kLightChannelAmbient)->click();
+    EXPECT_FALSE(disc.isEnabled());
+    EXPECT_EQ(lighting.FindSlider("power")->GetSliderControl()->value(), P().LightPower[kLightChannelAmbient]);
+    lighting.GetRadio(kLightChannelSub)->click();
+    EXPECT_TRUE(disc.isEnabled());
+    EXPECT_EQ(lighting.findChild<QLineEdit*>("AngleHField")->text(), QString::number(P().LightAngleH[1]));
+
+    // Locked, a drag changes nothing.
+    QTest::mouseClick(lighting.GetLockButton(), Qt::LeftButton);
+    const int32_t h = P().LightAngleH[1], v = P().LightAngleV[1];
+    EXPECT_FALSE(disc.MouseEvent(kMouseDown, centre + QPoint(r / 3, r / 3)));
+    EXPECT_EQ(P().LightAngleH[1], h);
+    EXPECT_EQ(P().LightAngleV[1], v);
+}
+
+TEST_F(PanesFixture, BevelCurveFollowsTheModelEntries) {
+    auto& modeling = Show<CModelingTabPane>(kModeling);
+    const PsControlMathTbl& curve = *modeling.GetCurve();
+    Type(modeling.FindSlider("pMbw")->GetEdit()->Field(), "0");
+    Type(modeling.FindSlider("pMle")->GetEdit()->Field(), "100");
+    Type(modeling.FindSlider("pMhe")->GetEdit()->Field(), "100");
+    if (P().BevelRvs != 0) modeling.FindCheck("pMbr")->click();
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(curve.Table()[i], i);
+    Type(modeling.FindSlider("pMhe")->GetEdit()->Field(), "50");
+    EXPECT_EQ(curve.Table()[255], 127);
+    EXPECT_EQ(curve.Table()[100], 50);
+    modeling.FindCheck("pMbr")->click();
+    EXPECT_EQ(curve.Table()[0], 127);
+    EXPECT_EQ(curve.Table()[255], 0);
+
+    Type(modeling.FindSlider("pMbw")->GetEdit()->Field(), "100");
+    const MathTbl arc = curve.Table();
+    Type(modeling.FindSlider("pMbp")->GetEdit()->Field(), "80");
+    EXPECT_NE(std::memcmp(arc.table, curve.Table().table, sizeof arc.table), 0);
+
+    Type(modeling.FindSlider("pMba")->GetEdit()->Field(), "0");
+    EXPECT_EQ(curve.BaseMarkerX(), -1);
+    Type(modeling.FindSlider("pMba")->GetEdit()->Field(), "100");
+    EXPECT_EQ(curve.BaseMarkerX(), curve.width() - PsControlMathTbl::kPlotInset - 1);
+}
+
+}  // namespace
