@@ -319,8 +319,7 @@ int About(const HostCommandLineSt& line) {
     LoadPlugin(plugin, line.plugin);
     FilterHost host(HostImage_Make(1, 1, 3), {});
     host.About(plugin.Entry());
-    std::printf("Morvanel plug-in: %s\n(the splash window is not available in this build)\n",
-                plugin.Path().c_str());
+    std::printf("Morvanel plug-in: %s\n", plugin.Path().c_str());
     return kExitOk;
 }
 

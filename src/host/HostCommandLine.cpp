@@ -179,8 +179,10 @@ Without --style, --action or --repeat the default parameters are applied.
 
 styles lists the styles that --style finds by name, with their files.
 
-about sends the plug-in its about selector (the splash window is not available
-in this build; the plug-in shows its about text).
+about sends the plug-in its about selector: with a display the about window
+opens (a click on its link opens the web page, any click closes it); without
+one the plug-in prints its about text and where the window's description
+(Splash.inf) and the manual are.
 
 backup packs the library into OUT.mvz: with --mode style the selected style,
 with styles every style of the style list, with all also every image of the

@@ -1,4 +1,5 @@
 // The entry point of the plug-in library: the one symbol it exports.
+#include "About.h"
 #include "Globals.h"
 #include "PluginMessages.h"
 #include "Selectors.h"
@@ -23,7 +24,7 @@ extern "C" __attribute__((visibility("default"))) void PluginMain(int16_t select
     if (record == nullptr || result == nullptr) return;
     if (selector == kSelectorAbout) {
         sSPBasic = static_cast<AboutRecord*>(record)->sSPBasic;
-        theApp.DispMessage("%s", LoadString(kStringAbout).c_str());
+        ShowAbout();
         return;
     }
     FilterRecord* filterRecord = static_cast<FilterRecord*>(record);

@@ -20,6 +20,9 @@ constexpr StringResource kStrings[] = {
      "No display is available for the dialog (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM); "
      "the layer is left unchanged."},
     {kStringAbout, "Morvanel relief shading filter."},
+    {kStringAboutNoWindow,
+     "%s The about window needs a display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM); "
+     "its description is %s and the manual is %s."},
 };
 
 constexpr std::size_t kStringMaxLength = 255;

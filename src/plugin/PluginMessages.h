@@ -11,6 +11,7 @@ inline constexpr int kStringErrorCode = 901;     // format: code, checkpoint
 inline constexpr int kStringNoDialog = 960;
 inline constexpr int kStringNoDisplay = 962;
 inline constexpr int kStringAbout = 961;
+inline constexpr int kStringAboutNoWindow = 963;  // about text, description file, manual
 
 // Message box styles and answers.
 inline constexpr int kMessageStyleWarning = 48;    // an alert with OK

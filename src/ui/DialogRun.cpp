@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "CMainDlg.h"
+#include "SplashDlg.h"
 #include "UiStrings.h"
 #include "WinLayer.h"
 
@@ -46,4 +47,12 @@ DialogRunResult RunMainDialog(CShadeApp& app, MainDlgHost& host, const AppPaths&
 int ShowDialogMessage(const std::string& text, int style) {
     QWidget* window = QApplication::activeModalWidget();
     return MessageBox(window, QString::fromStdString(text), UiString(UiStringId::kCaption), style);
+}
+
+bool RunSplashDialog(const std::string& systemFolder) {
+    if (!DialogDisplayAvailable()) return false;
+    EnsureApplication();
+    SplashDlg splash(systemFolder);
+    splash.Modal();
+    return true;
 }

@@ -24,3 +24,7 @@ DialogRunResult RunMainDialog(CShadeApp& app, MainDlgHost& host, const AppPaths&
 // Shows a message of the application in a message box while a Qt
 // application exists; returns the answer (kIdOk, kIdYes, kIdNo).
 int ShowDialogMessage(const std::string& text, int style);
+
+// Shows the about window of the system folder until a click closes it.
+// False when there is no display.
+bool RunSplashDialog(const std::string& systemFolder);

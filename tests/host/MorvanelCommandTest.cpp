@@ -7,6 +7,7 @@
 #include "CommandTestSupport.h"
 #include "HostAction.h"
 #include "HostCommand.h"
+#include "ScopedNoDisplay.h"
 #include "TempDir.h"
 
 namespace {
@@ -152,7 +153,12 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndWriteNothing) {
 
 TEST_F(MorvanelCommand, HelpAndAboutSucceed) {
     EXPECT_EQ(Run({"--help"}), kExitOk);
-    EXPECT_EQ(Run({"about"}), kExitOk) << errors_;
+    {
+        // Without a display the about text says where the window's description is.
+        const morvanel_test::ScopedNoDisplay noDisplay;
+        EXPECT_EQ(Run({"about"}), kExitOk) << errors_;
+        EXPECT_NE(errors_.find("Splash.inf"), std::string::npos) << errors_;
+    }
     EXPECT_EQ(Run({"about", "--plugin", File("absent.so")}), kExitPluginFailed);
     EXPECT_EQ(Run({}), kExitUsage);
 }

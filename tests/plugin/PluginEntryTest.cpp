@@ -174,6 +174,7 @@ TEST_F(PluginEntry, EmptyFilterAreaEndsWithoutWriting) {
 }
 
 TEST_F(PluginEntry, AboutMakesNoGlobals) {
+    const morvanel_test::ScopedNoDisplay noDisplay;
     FilterHost host(PatternImage(8, 8, 3), {});
     testing::internal::CaptureStderr();
     host.About(Entry());

@@ -1,6 +1,7 @@
-// make-data [FOLDER]: draws the textures, foreground pictures and samples of
-// the installation data into FOLDER (default: data) and its Texture,
-// Foreground and Samples folders.  The output is the same on every run.
+// make-data [FOLDER]: draws the textures, foreground pictures, samples and
+// the about picture of the installation data into FOLDER (default: data)
+// and its Texture, Foreground and Samples folders.  The output is the same
+// on every run.
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -29,6 +30,7 @@ const std::vector<Output>& Outputs() {
         {"Samples/Word.png", [] { return MakeWordSample(640, 260); }},
         {"Samples/Star.png", [] { return MakeStarSample(320); }},
         {"Samples/Landscape.jpg", [] { return MakeLandscapeSample(480, 320); }},
+        {"About.png", [] { return MakeAboutPicture(400, 300); }},
     };
     return outputs;
 }

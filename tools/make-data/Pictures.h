@@ -18,3 +18,6 @@ Canvas MakeSunset(int width, int height);
 Canvas MakeWordSample(int width, int height);
 Canvas MakeStarSample(int size);
 Canvas MakeLandscapeSample(int width, int height);
+
+// The about window's picture, opaque.
+Canvas MakeAboutPicture(int width, int height);

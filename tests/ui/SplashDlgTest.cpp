@@ -1,0 +1,151 @@
+// The about window on a description file of the test's own: the alert when
+// the file is missing, hover highlights drawn in the file's colour, and
+// clicks that open a web address and close the window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+#include "DialogTestSupport.h"
+#include "SplashDlg.h"
+#include "TempDir.h"
+
+namespace {
+
+using morvanel_test::OnNextModal;
+
+// Spot 1 underlined, spot 2 framed, spot 3 without highlight, spot 4 with
+// an address that is not a web page.
+constexpr const char* kProfile = R"([MAIN]
+Develop="tests"
+HotSpot=4
+HotSpotColorR=255
+HotSpotColorG=0
+HotSpotColorB=255
+[HotSpot1]
+URL="https://example.org/one"
+Mode=1
+x1=20
+y1=250
+x2=220
+y2=270
+[HotSpot2]
+URL="http://example.org/two"
+Mode=2
+x1=250
+y1=20
+x2=350
+y2=80
+[HotSpot3]
+URL="https://example.org/three"
+Mode=0
+x1=250
+y1=120
+x2=350
+y2=180
+[HotSpot4]
+URL="file:///etc/passwd"
+Mode=2
+x1=20
+y1=120
+x2=120
+y2=180
+)";
+
+void Send(QWidget* widget, QEvent::Type type, QPoint at) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, button, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+struct SplashFixture : ::testing::Test {
+    morvanel_test::TempDir dir;
+    QStringList opened;
+
+    void SetUp() override { std::ofstream(dir.file("Splash.inf")) << kProfile; }
+    std::unique_ptr<SplashDlg> Make() {
+        auto splash = std::make_unique<SplashDlg>(dir.path().string());
+        splash->SetBrowse([this](const QString& url) { opened << url; });
+        return splash;
+    }
+    static QImage Shot(SplashDlg& splash) {
+        QApplication::processEvents();
+        return splash.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+TEST_F(SplashFixture, MissingDescriptionShowsTheAlertInsteadOfTheWindow) {
+    std::filesystem::remove(dir.file("Splash.inf"));
+    auto splash = Make();
+    EXPECT_FALSE(splash->ProfileRead());
+    QString alert;
+    OnNextModal<QMessageBox>([&alert](QMessageBox* box) {
+        alert = box->text();
+        box->accept();
+    });
+    EXPECT_EQ(splash->Modal(), 0);
+    EXPECT_TRUE(alert.contains(QString::fromStdString(dir.file("Splash.inf")))) << alert.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Splash.inf")));
+}
+
+TEST_F(SplashFixture, HoverDrawsUnderlineAndFrameOnlyWhileTheMouseIsOver) {
+    auto splash = Make();
+    ASSERT_TRUE(splash->OnInitDialog());
+    splash->show();
+    const QRgb highlight = qRgb(255, 0, 255);
+    const QImage calm = Shot(*splash);
+    ASSERT_NE(calm.pixel(100, 268), highlight);
+    ASSERT_NE(calm.pixel(250, 50), highlight);
+
+    Send(splash.get(), QEvent::MouseMove, QPoint(100, 255));
+    QImage lit = Shot(*splash);
+    EXPECT_EQ(lit.pixel(100, 268), highlight);  // the bar: the bottom 2 rows
+    EXPECT_EQ(lit.pixel(100, 269), highlight);
+    EXPECT_NE(lit.pixel(100, 266), highlight);
+    EXPECT_NE(lit.pixel(250, 50), highlight);
+
+    Send(splash.get(), QEvent::MouseMove, QPoint(300, 50));
+    lit = Shot(*splash);
+    EXPECT_NE(lit.pixel(100, 268), highlight);  // left spot 1
+    EXPECT_EQ(lit.pixel(250, 50), highlight);   // the frame's left edge
+    EXPECT_EQ(lit.pixel(349, 50), highlight);
+    EXPECT_EQ(lit.pixel(300, 79), highlight);
+    EXPECT_NE(lit.pixel(300, 50), highlight);   // inside stays
+
+    // A spot without highlight mode is hovered but never drawn.
+    Send(splash.get(), QEvent::MouseMove, QPoint(300, 150));
+    EXPECT_TRUE(splash->HotSpots().At(2).hover);
+    EXPECT_EQ(Shot(*splash), calm);
+}
+
+TEST_F(SplashFixture, ClickOpensTheSpotsWebAddressAndAnyClickCloses) {
+    struct Case {
+        QPoint at;
+        QStringList expected;
+    } cases[] = {
+        {QPoint(30, 260), {"https://example.org/one"}},
+        {QPoint(300, 150), {"https://example.org/three"}},  // no highlight, still opens
+        {QPoint(5, 5), {}},                                 // outside every spot
+        {QPoint(50, 150), {}},                              // not a web address
+    };
+    for (const Case& c : cases) {
+        opened.clear();
+        auto splash = Make();
+        OnNextModal<SplashDlg>([&c](SplashDlg* shown) {
+            EXPECT_EQ(SplashDlg::Current(), shown);
+            Send(shown, QEvent::MouseButtonPress, c.at);
+        });
+        EXPECT_EQ(splash->Modal(), 1);
+        EXPECT_EQ(opened, c.expected) << c.at.x() << "," << c.at.y();
+        EXPECT_FALSE(splash->isVisible());
+        EXPECT_EQ(SplashDlg::Current(), nullptr);
+    }
+}
+
+}  // namespace
