@@ -1,6 +1,7 @@
 // Renders the main dialog offscreen on an image into PNG files, one per
 // state: the fit view, the zoomed view, the style pop-up open and the
-// progress window.  scripts/screenshots.sh runs it on the shipped sample.
+// progress window; then the settings dialog and the about window with its
+// first hot spot under the mouse.  scripts/screenshots.sh runs it on the shipped sample.
 //
 //     morvanel-dialog-shots IMAGE OUTDIR [WIDTHxHEIGHT ...] [--suffix TEXT]
 #include <cstdio>
@@ -21,6 +22,8 @@
 #include "PsComboView.h"
 #include "PsControlCombo.h"
 #include "PsMonitor.h"
+#include "SettingDlg.h"
+#include "SplashDlg.h"
 
 namespace {
 
@@ -95,6 +98,34 @@ bool Shoot(CShadeApp& app, const AppPaths& paths, const std::string& image, cons
     return ok;
 }
 
+bool ShootSettingsAndAbout(CShadeApp& app, const AppPaths& paths, const std::string& folder,
+                           const std::string& suffix) {
+    char lastFolder[256] = "";
+    ShadeParamsSetDefaults(app.Params(), paths.picturesFolder);
+    SettingDlg settings(app.Params(), lastFolder, sizeof(lastFolder));
+    settings.OnInitDialog();
+    settings.show();
+    Settle();
+    bool ok = Save(settings.grab(), folder + "/settings" + suffix + ".png");
+    settings.EndDialog(kItemCancel);
+
+    SplashDlg splash(paths.systemFolder);
+    if (!splash.ProfileRead() || !splash.OnInitDialog()) {
+        std::fprintf(stderr, "morvanel-dialog-shots: no about window in %s\n", paths.systemFolder.c_str());
+        return false;
+    }
+    splash.show();
+    if (splash.HotSpots().Count() > 0) {
+        const CMacRect& spot = splash.HotSpots().At(0).rect;
+        splash.OnMouseMove(CPoint(spot.left + 1, spot.top + 1));
+    }
+    Settle();
+    ok = Save(splash.grab(), folder + "/about" + suffix + ".png") && ok;
+    splash.Open();
+    splash.Close();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,5 +160,7 @@ int main(int argc, char** argv) {
         const std::string prefix = positional[1] + "/" + size + suffix + "-";
         ok = Shoot(app, paths, positional[0], prefix, width, height) && ok;
     }
+    CShadeApp app;
+    ok = ShootSettingsAndAbout(app, paths, positional[1], suffix) && ok;
     return ok ? 0 : 1;
 }
