@@ -28,6 +28,7 @@ public:
     int BaseMarkerX() const;
 
     QSize sizeHint() const override { return {160, 72}; }
+    QSize minimumSizeHint() const override { return {80, 72}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

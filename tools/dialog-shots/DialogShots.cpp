@@ -1,7 +1,8 @@
 // Renders the main dialog offscreen on an image into PNG files, one per
 // state: the fit view, the zoomed view, the style pop-up open and the
-// progress window; then the settings dialog and the about window with its
-// first hot spot under the mouse.  scripts/screenshots.sh runs it on the shipped sample.
+// progress window, and each tab pane; then the settings dialog and the about
+// window with its first hot spot under the mouse.  scripts/screenshots.sh
+// runs it on the shipped sample.
 //
 //     morvanel-dialog-shots IMAGE OUTDIR [WIDTHxHEIGHT ...] [--suffix TEXT]
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "AppFolder.h"
 #include "CMainDlg.h"
+#include "CParamPane.h"
 #include "CProgressDlg.h"
 #include "CShadeApp.h"
 #include "ImageFileDlgHost.h"
@@ -24,6 +26,7 @@
 #include "PsMonitor.h"
 #include "SettingDlg.h"
 #include "SplashDlg.h"
+#include "CTabView.h"
 
 namespace {
 
@@ -50,6 +53,27 @@ QPixmap WithOverlay(CMainDlg& dialog, QWidget& overlay, const QPoint& at) {
     painter.setPen(QColor(90, 90, 90));
     painter.drawRect(QRect(at, window.deviceIndependentSize().toSize()).adjusted(-1, -1, 0, 0));
     return picture;
+}
+
+// One picture per tab pane, and the lighting pane locked.
+bool ShootPanes(CMainDlg& dialog, const std::string& prefix) {
+    static const char* const kNames[CTabView::kPaneCount] = {"modeling", "material", "texture", "foreground",
+                                                             "lighting"};
+    CTabView& tabs = *dialog.GetTabView();
+    bool ok = true;
+    for (int i = 0; i < CTabView::kPaneCount; ++i) {
+        tabs.setCurrentIndex(i);
+        Settle();
+        ok = Save(dialog.grab(), prefix + "pane-" + kNames[i] + ".png") && ok;
+    }
+    auto& lighting = static_cast<CParamPane&>(*tabs.Pane(CTabView::kPaneCount - 1));
+    lighting.SetLock(true);
+    Settle();
+    ok = Save(dialog.grab(), prefix + "pane-lighting-locked.png") && ok;
+    lighting.SetLock(false);
+    tabs.setCurrentIndex(0);
+    Settle();
+    return ok;
 }
 
 bool Shoot(CShadeApp& app, const AppPaths& paths, const std::string& image, const std::string& prefix, int width,
@@ -85,6 +109,8 @@ bool Shoot(CShadeApp& app, const AppPaths& paths, const std::string& image, cons
     monitor->MouseEvent(kMouseUp, preview.center());
     Settle();
     ok = Save(dialog.grab(), prefix + "zoomed.png") && ok;
+
+    ok = ShootPanes(dialog, prefix) && ok;
 
     CProgressDlg& progress = *dialog.GetProgressWindow();
     progress.Begin();
