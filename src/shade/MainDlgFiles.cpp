@@ -86,11 +86,12 @@ UserFileResult MainDlgModel::SaveLists(const char* path, UserFileType type) {
 UserFileResult MainDlgModel::SaveUserFile(const char* path, int32_t fileType) {
     const auto type = static_cast<UserFileType>(fileType);
     if (type < UserFileType::Style || type > UserFileType::Backup) return UserFileResult::Failed;
-    if (type == UserFileType::Backup) return UserFileResult::NotAvailable;
     if (!UsablePath(path)) return UserFileResult::Failed;
     StopMotion(true);
     UserFileResult result = UserFileResult::Done;
-    if (type != UserFileType::Style) {
+    if (type == UserFileType::Backup) {
+        result = UserFileResult::RunBackup;
+    } else if (type != UserFileType::Style) {
         result = SaveLists(path, type);
     } else if (style_.SaveParam(path) == 1) {
         styleList_.AddImage(path);
@@ -124,7 +125,6 @@ UserFileResult MainDlgModel::LoadLists(const char* path, UserFileType type) {
 UserFileResult MainDlgModel::LoadUserFile(const char* path, int32_t fileType) {
     const auto type = static_cast<UserFileType>(fileType);
     if (type < UserFileType::Style || type > UserFileType::Backup) return UserFileResult::Failed;
-    if (type == UserFileType::Backup) return UserFileResult::NotAvailable;
     if (!UsablePath(path)) return UserFileResult::Failed;
     if (GetFileAttributes(path) != 0) {
         // Reading a missing list file would leave an empty one behind.
@@ -134,7 +134,9 @@ UserFileResult MainDlgModel::LoadUserFile(const char* path, int32_t fileType) {
     StopMotion(true);
     Store(false);
     UserFileResult result = UserFileResult::Done;
-    if (type != UserFileType::Style) result = LoadLists(path, type);
+    // A restore may replace files of every group: all five locks must allow it.
+    if (type == UserFileType::Backup) result = CheckLock(kLockMaskAll) ? UserFileResult::RunBackup : UserFileResult::Refused;
+    else if (type != UserFileType::Style) result = LoadLists(path, type);
     else if (style_.LoadParam(path) == 1) ui_.styleName = std::string(FSNamePart(path));
     else result = UserFileResult::Refused;
     RememberFolder(ui_.pathUser, path);

@@ -64,7 +64,7 @@ enum class UserFileResult {
     Done,
     Refused,       // a lock stayed on, or the file was refused (and reported)
     Failed,        // the file could not be written or named (reported)
-    NotAvailable,  // backup packs are not handled here
+    RunBackup,     // a backup pack: the caller runs the backup or restore dialog on it
 };
 
 // Messages the file flows show.

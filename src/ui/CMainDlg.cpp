@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "BackupDlg.h"
 #include "ButtonPictures.h"
 #include "CFileDialog.h"
 #include "CProgressDlg.h"
@@ -521,8 +522,7 @@ void CMainDlg::OnLoad() {
         return;
     }
     WaitCursor wait;
-    if (model_.LoadUserFile(path.c_str(), type) == UserFileResult::NotAvailable)
-        ShowMessage(UiStringId::kBackupNotAvailable, path);
+    if (model_.LoadUserFile(path.c_str(), type) == UserFileResult::RunBackup) RunBackupDialog(false, path);
     RefreshPanes();
     EnableControls();
 }
@@ -542,10 +542,24 @@ void CMainDlg::OnSave() {
         return;
     }
     WaitCursor wait;
-    if (model_.SaveUserFile(path.c_str(), type) == UserFileResult::NotAvailable)
-        ShowMessage(UiStringId::kBackupNotAvailable, path);
+    if (model_.SaveUserFile(path.c_str(), type) == UserFileResult::RunBackup) RunBackupDialog(true, path);
     RefreshPanes();
     EnableControls();
+}
+
+// The backup dialog packs the library into path, or restores the pack at
+// path; after a restore the preview is made again and, when the user chose
+// so, the restore folder becomes the folder the file choosers start in.
+void CMainDlg::RunBackupDialog(bool backup, const std::string& path) {
+    const MainDlgFolders& folders = model_.Folders();
+    BackupDlg dialog(this, backup, model_.Params(),
+                     {model_.StyleList(), model_.TextureList(), model_.ForegroundList()},
+                     {folders.systemFolder, folders.styleFolder, folders.textureFolder, folders.foregroundFolder},
+                     path, [this](const std::string& folder, bool useFolder) {
+                         if (useFolder) SetPathField(model_.Ui().pathUser, folder.c_str());
+                         PostMessage(kMessageUpdatePreview);
+                     });
+    dialog.DoModal();
 }
 
 void CMainDlg::OnAddStyle() {

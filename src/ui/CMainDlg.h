@@ -142,6 +142,7 @@ private:
     void OnSettings();
     void OnLoad();
     void OnSave();
+    void RunBackupDialog(bool backup, const std::string& path);
     void OnAddStyle();
     void OnDeleteStyle();
     void OnManual();

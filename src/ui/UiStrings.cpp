@@ -32,7 +32,6 @@ std::map<int, std::string> BaseTable() {
         {kWholeImageQuestion,
          "The whole layer is opaque and nothing is selected, so the relief covers the whole image.\n"
          "Open the help page about selections?"},
-        {kBackupNotAvailable, "Backup packs (.mvz) are not available yet in this version."},
         {kManualMissing, "The help page %s cannot be opened."},
         {kProgressTitle, "Rendering"},
         {kProgressText, "Rendering the relief over the whole area..."},

@@ -40,7 +40,6 @@ inline constexpr int kPathUnusable = 905;
 inline constexpr int kCopyImageFailed = 906;
 inline constexpr int kUnlockQuestion = 908;
 inline constexpr int kWholeImageQuestion = 909;
-inline constexpr int kBackupNotAvailable = 910;
 inline constexpr int kManualMissing = 911;
 inline constexpr int kProgressTitle = 920;
 inline constexpr int kProgressText = 921;

@@ -174,9 +174,9 @@ TEST_F(FilesFixture, SavingByTypeWritesTheChosenPartsOnly) {
     EXPECT_EQ(model->Ui().extUser, 1);
 
     const std::string pack = dir.file("elsewhere/backup.mvz");
-    EXPECT_EQ(model->SaveUserFile(pack.c_str(), 6), UserFileResult::NotAvailable);
-    EXPECT_FALSE(fs::exists(pack));
-    EXPECT_STREQ(model->Ui().pathUser, dir.file("chosen").c_str());
+    EXPECT_EQ(model->SaveUserFile(pack.c_str(), 6), UserFileResult::RunBackup);
+    EXPECT_FALSE(fs::exists(pack));  // the backup dialog writes it
+    EXPECT_STREQ(model->Ui().pathUser, dir.file("elsewhere").c_str());
 }
 
 TEST_F(FilesFixture, ASaveThatCannotBeWrittenIsReported) {
@@ -241,7 +241,7 @@ TEST_F(FilesFixture, LoadingASetSkipsTheListsOfLockedGroupsWithoutAsking) {
     EXPECT_EQ(model->Ui().extUser, 2);
 }
 
-TEST_F(FilesFixture, LoadingAStyleNamesItAndABackupPackIsNotAvailable) {
+TEST_F(FilesFixture, LoadingAStyleNamesItAndABackupPackAsksForEveryLock) {
     const std::string chosenStyle = dir.file("chosen/night.mv");
     WritePrivateProfileString("SYSTEM", "Version", "1", chosenStyle.c_str());
     EXPECT_EQ(model->LoadUserFile(chosenStyle.c_str(), 1), UserFileResult::Done);
@@ -251,9 +251,11 @@ TEST_F(FilesFixture, LoadingAStyleNamesItAndABackupPackIsNotAvailable) {
     const std::string pack = dir.file("chosen/backup.mvz");
     WritePrivateProfileString("PACK", "X", "1", pack.c_str());
     for (int i = 0; i < kLockGroupCount; ++i) model->Locks().SetLocked(i, true);
-    const int32_t before = model->History().GetPosition();
-    EXPECT_EQ(model->LoadUserFile(pack.c_str(), 6), UserFileResult::NotAvailable);
-    EXPECT_EQ(view.questions, 0);
-    EXPECT_EQ(model->History().GetPosition(), before);
+    view.answer = false;
+    EXPECT_EQ(model->LoadUserFile(pack.c_str(), 6), UserFileResult::Refused);
+    EXPECT_EQ(view.questions, 1);
     EXPECT_TRUE(model->Locks().IsLocked(kLockModel));
+    view.answer = true;
+    EXPECT_EQ(model->LoadUserFile(pack.c_str(), 6), UserFileResult::RunBackup);
+    for (int i = 0; i < kLockGroupCount; ++i) EXPECT_FALSE(model->Locks().IsLocked(i)) << i;
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMenu>
 #include <QLineEdit>
@@ -19,10 +20,12 @@
 #include <QVBoxLayout>
 
 #include "AppFolder.h"
+#include "BackupDlg.h"
 #include "CMainDlg.h"
 #include "CProgressDlg.h"
 #include "CShadeApp.h"
 #include "CTabView.h"
+#include "DialogItems.h"
 #include "DialogTestSupport.h"
 #include "ImageFileDlgHost.h"
 #include "InstallData.h"
@@ -244,21 +247,38 @@ TEST_F(MainDlgFixture, StyleSavedAndLoadedThroughTheChoosers) {
     EXPECT_EQ(Button(MainItem::kLoad)->GetStatus(), kButtonNormal);
 }
 
-TEST_F(MainDlgFixture, BackupPackIsAnsweredNotAvailable) {
+TEST_F(MainDlgFixture, BackupPackIsSavedThroughTheBackupDialogAndRestoredElsewhere) {
     Open();
     const std::string pack = dir.file("all.mvz");
     OnNextModal<QFileDialog>([&pack](QFileDialog* chooser) {
         chooser->selectFile(QString::fromStdString(pack));
         static_cast<QDialog*>(chooser)->accept();
     });
-    QString told;
-    OnNextModal<QMessageBox>([&told](QMessageBox* box) {
-        told = box->text();
-        box->accept();
+    bool backupMode = false;
+    OnNextModal<BackupDlg>([&backupMode](BackupDlg* shown) {
+        backupMode = shown->GetDlgItem(BackupDlg::kItemModeAll) != nullptr;
+        shown->ItemHit(kItemOk);
     });
     dialog->ItemHit(MainItem::kSave);
-    EXPECT_TRUE(told.contains("not available")) << told.toStdString();
-    EXPECT_FALSE(std::filesystem::exists(pack));
+    EXPECT_TRUE(backupMode);
+    ASSERT_TRUE(std::filesystem::exists(pack));
+    EXPECT_GT(std::filesystem::file_size(pack), 132116u);
+
+    const std::string restore = dir.file("restored");
+    OnNextModal<QFileDialog>([&pack](QFileDialog* chooser) {
+        chooser->selectFile(QString::fromStdString(pack));
+        static_cast<QDialog*>(chooser)->accept();
+    });
+    OnNextModal<BackupDlg>([&restore](BackupDlg* shown) {
+        StuffText(*shown, BackupDlg::kItemFolder, QString::fromStdString(restore));
+        static_cast<QAbstractButton*>(shown->GetDlgItem(BackupDlg::kItemUseFolder))->setChecked(true);
+        shown->ItemHit(BackupDlg::kItemUseFolder);
+        shown->ItemHit(kItemOk);
+    });
+    OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });  // make the folder
+    dialog->ItemHit(MainItem::kLoad);
+    EXPECT_TRUE(std::filesystem::exists(restore + "/Default.mv"));
+    EXPECT_STREQ(dialog->Model().Ui().pathUser, restore.c_str());
 }
 
 TEST_F(MainDlgFixture, SettingsFileThatCannotBeWrittenIsToldAndTheRunEnds) {
