@@ -109,16 +109,19 @@ std::vector<ProfileSetting> MainDlgModel::DialogKeys() {
     return settings;
 }
 
-// The keys are written in two passes around the list savers, in the order
-// the file has always had.
+// One pass over the file, with the keys in the order they have always been
+// written: the settings keys, the three lists, the dialog's keys.
 bool MainDlgModel::SaveUIParam() {
-    const char* path = folders_.settingsFile.c_str();
-    Profile profile(folders_.settingsFile);
-    bool written = profile.SetAll(SettingKeys());
-    written = styleList_.Save(path) && written;
-    written = textureList_.Save(path) && written;
-    written = foregroundList_.Save(path) && written;
-    written = profile.SetAll(DialogKeys()) && written;
+    std::vector<ProfileSetting> settings = SettingKeys();
+    for (const PsControlCombo* list : {static_cast<const PsControlCombo*>(&styleList_),
+                                       static_cast<const PsControlCombo*>(&textureList_),
+                                       static_cast<const PsControlCombo*>(&foregroundList_)}) {
+        const std::vector<ProfileSetting> keys = list->SaveSettings();
+        settings.insert(settings.end(), keys.begin(), keys.end());
+    }
+    const std::vector<ProfileSetting> dialog = DialogKeys();
+    settings.insert(settings.end(), dialog.begin(), dialog.end());
+    const bool written = Profile(folders_.settingsFile).SetAll(settings);
     if (!written) view_.ReportWriteFailure(folders_.settingsFile);
     return written;
 }

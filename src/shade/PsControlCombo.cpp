@@ -128,21 +128,21 @@ void PsControlCombo::Load(const char* path, bool apply) {
     else Select(index + 1, false);
 }
 
-bool PsControlCombo::SavePaths(const char* path, const char* countKey) const {
-    Profile profile(path ? path : "");
-    bool written = profile.Set(section_.c_str(), countKey, static_cast<int>(GetCount()));
+std::vector<ProfileSetting> PsControlCombo::PathSettings(const char* countKey) const {
+    std::vector<ProfileSetting> settings{Profile::Number(section_, countKey, GetCount())};
     for (int32_t i = 0; i < GetCount(); ++i)
-        written = profile.Set(section_.c_str(), KeyPath(i + 1).c_str(), entries_[i].path.c_str()) && written;
-    for (int32_t i = GetCount(); i < capacity_; ++i)
-        written = profile.Del(section_.c_str(), KeyPath(i + 1).c_str()) && written;
-    return written;
+        settings.push_back(Profile::Text(section_, KeyPath(i + 1), entries_[i].path.c_str()));
+    for (int32_t i = GetCount(); i < capacity_; ++i) settings.push_back(Profile::Removal(section_, KeyPath(i + 1)));
+    return settings;
 }
 
-bool PsControlCombo::Save(const char* path) {
-    const bool written = SavePaths(path, "NumItem");
-    Profile profile(path ? path : "");
-    return profile.Set(section_.c_str(), "IndexItem", static_cast<int>(current_)) && written;
+std::vector<ProfileSetting> PsControlCombo::SaveSettings() const {
+    std::vector<ProfileSetting> settings = PathSettings("NumItem");
+    settings.push_back(Profile::Number(section_, "IndexItem", current_));
+    return settings;
 }
+
+bool PsControlCombo::Save(const char* path) { return Profile(path ? path : "").SetAll(SaveSettings()); }
 
 int PsControlCombo::AddImage(const char* pathText) {
     const std::string_view path = pathText ? std::string_view(pathText) : std::string_view();

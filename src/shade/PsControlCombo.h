@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "PrivateProfile.h"
+
 // Entry states.
 inline constexpr int32_t kComboEntryEmpty = 0;
 inline constexpr int32_t kComboEntryValid = 1;
@@ -83,8 +85,12 @@ public:
     // Reads the list from path; with apply the stored selection is applied
     // with notification.  A list without entries is filled from the folder.
     virtual void Load(const char* path, bool apply);
-    // Writes the list to path; false when the file could not be written.
-    virtual bool Save(const char* path);
+    // Writes the list to path in one pass; false when the file could not be
+    // written.
+    bool Save(const char* path);
+    // The keys Save writes (and the stale Path keys it deletes), in order,
+    // for a caller that writes them with other keys of the same file.
+    virtual std::vector<ProfileSetting> SaveSettings() const;
 
     // The entry's path; empty outside first..count-1 or before Setup.
     std::string GetPathReal(int32_t index) const;
@@ -133,8 +139,9 @@ protected:
     void RemoveEntry(int32_t index);
     void AddPlaceholders();
     int32_t ClampToEntries(int32_t index) const;
-    // Writes NumItem-style count key, Path keys and deletes stale Path keys.
-    bool SavePaths(const char* path, const char* countKey) const;
+    // The NumItem-style count key, the Path keys and the deletion of stale
+    // Path keys.
+    std::vector<ProfileSetting> PathSettings(const char* countKey) const;
 
     bool ready_ = false;
     int32_t first_ = 0;

@@ -156,9 +156,7 @@ void PsImageCombo::Load(const char* path, bool remake) {
     }
 }
 
-bool PsImageCombo::Save(const char* path) {
-    return SavePaths(path, "NumImage");
-}
+std::vector<ProfileSetting> PsImageCombo::SaveSettings() const { return PathSettings("NumImage"); }
 
 void PsImageCombo::Select(int32_t index, bool notify) {
     if (index > GetCount() - 1) index = GetCount() - 1;

@@ -41,7 +41,7 @@ public:
     // Reads NumImage and Path1 ... PathN; with remake (a list file the user
     // loaded) thumbnails are made from the images and the image is turned off.
     void Load(const char* path, bool remake) override;
-    bool Save(const char* path) override;
+    std::vector<ProfileSetting> SaveSettings() const override;
 
     // Selects, without notification, the first entry with the same file name
     // as name; an empty name selects the placeholder; no match selects nothing.

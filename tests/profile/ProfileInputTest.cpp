@@ -83,6 +83,7 @@ TEST(ProfileInputTest, OnePassWriteHasTheBytesOfTheSingleWrites) {
     const std::vector<ProfileSetting> settings = {
         Profile::Text("TEXTURE", "Filename", "Texture/a [1].png"), Profile::Number("MODEL", "Height", -12),
         Profile::Number("TEXTURE", "Scale", 50), Profile::Text("MODEL", "Name", ""),
+        Profile::Removal("MODEL", "Own"), Profile::Removal("MODEL", "Never"),
         Profile::Number("MODEL", "Height", 99)};
     // A new file, and a file with foreign keys, LF lines and no final line end.
     for (const std::string& start : {std::string(), std::string("[MODEL]\nOwn=1\r\nHeight=3\r\n[X]\r\nY=\"z\"")}) {
@@ -92,7 +93,9 @@ TEST(ProfileInputTest, OnePassWriteHasTheBytesOfTheSingleWrites) {
         WriteBytes(batch, start);
         Profile one(single);
         for (const ProfileSetting& s : settings) {
-            if (s.value.starts_with("\"")) {
+            if (s.remove) {
+                ASSERT_TRUE(one.Del(s.section.c_str(), s.key.c_str()));
+            } else if (s.value.starts_with("\"")) {
                 ASSERT_TRUE(one.Set(s.section.c_str(), s.key.c_str(), s.value.substr(1, s.value.size() - 2).c_str()));
             } else {
                 ASSERT_TRUE(one.Set(s.section.c_str(), s.key.c_str(), std::stol(s.value)));

@@ -1,6 +1,7 @@
 // The render driver: block set-up, image loading and cache, preview reuse
 // against fresh renders, abort and memory failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -417,6 +418,22 @@ TEST_F(FilterTest, ShapesRenderToVerifiedChecksums) {
         out.insert(out.end(), alpha.begin(), alpha.end());
         EXPECT_EQ(Fnv1a(out), shape.checksum) << shape.name;
     }
+}
+
+// A texture or foreground name that leads to a FIFO is no image: it is
+// treated as absent at once instead of waiting for a writer.
+TEST_F(FilterTest, FifoImagesAreTreatedAsAbsent) {
+    ASSERT_EQ(::mkfifo((system + "/Texture/pipe.bmp").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((system + "/Foreground/pipe.bmp").c_str(), 0600), 0);
+    CShadeApp piped;
+    Prepare(piped);
+    SetText(piped.Params().TextureFilename, "pipe.bmp");
+    SetText(piped.Params().ForegroundFilename, "Foreground/pipe.bmp");
+    CShadeApp without;
+    Prepare(without);
+    without.Params().TextureFilename[0] = '\0';
+    without.Params().ForegroundFilename[0] = '\0';
+    EXPECT_TRUE(Full(piped) == Full(without));
 }
 
 // The block's integer fields, from sizeMode to the end.

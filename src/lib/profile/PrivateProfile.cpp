@@ -91,7 +91,13 @@ int32_t WritePrivateProfileStrings(std::span<const ProfileSetting> settings, con
     }
     std::string content;
     if (const int32_t result = profile_file::ReadOrCreate(path, content)) return result;
-    for (const ProfileSetting& setting : settings)
-        content = ProfileText(content, encoding).WithValue(setting.section, setting.key, setting.value);
+    for (const ProfileSetting& setting : settings) {
+        const ProfileText text(content, encoding);
+        if (!setting.remove) {
+            content = text.WithValue(setting.section, setting.key, setting.value);
+        } else if (auto remaining = text.WithoutKey(setting.section, setting.key)) {
+            content = std::move(*remaining);
+        }
+    }
     return profile_file::Replace(path, content);
 }

@@ -30,15 +30,18 @@ int32_t GetPrivateProfileInt(const char* section, const char* key, int32_t defau
 int32_t WritePrivateProfileString(const char* section, const char* key, const char* value,
                                   const char* path, ProfileEncoding encoding = ProfileEncoding::Utf8);
 
-// One key to set, its value as it is stored (strings with their quotes).
+// One key to set, its value as it is stored (strings with their quotes), or
+// with remove set, a key to delete.
 struct ProfileSetting {
     std::string section;
     std::string key;
     std::string value;
+    bool remove = false;
 };
 
-// Sets every key in order and writes the file once: the result has the same
-// bytes as the same WritePrivateProfileString calls one after the other.
+// Sets and deletes every key in order and writes the file once: the result
+// has the same bytes as the same WritePrivateProfileString calls one after
+// the other.
 // Nothing is written when one of the settings cannot be stored (-EINVAL).
 int32_t WritePrivateProfileStrings(std::span<const ProfileSetting> settings, const char* path,
                                    ProfileEncoding encoding = ProfileEncoding::Utf8);

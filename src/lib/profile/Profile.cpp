@@ -42,6 +42,10 @@ ProfileSetting Profile::Number(std::string section, std::string key, long value)
     return {std::move(section), std::move(key), std::to_string(value)};
 }
 
+ProfileSetting Profile::Removal(std::string section, std::string key) {
+    return {std::move(section), std::move(key), std::string(), true};
+}
+
 bool Profile::SetAll(std::span<const ProfileSetting> settings) {
     return PathUsable() && WritePrivateProfileStrings(settings, path_.c_str(), encoding_) == 0;
 }

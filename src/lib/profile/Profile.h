@@ -42,6 +42,8 @@ public:
     // decimal.
     static ProfileSetting Text(std::string section, std::string key, const char* value);
     static ProfileSetting Number(std::string section, std::string key, long value);
+    // A deletion as Del does it.
+    static ProfileSetting Removal(std::string section, std::string key);
 
 private:
     bool PathUsable() const;
