@@ -134,7 +134,7 @@ TEST_F(CommandFiles, SignalDuringTheSaveKeepsTheOldOutput) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(saving) << "the save was never seen";
         EXPECT_EQ(ReadFile(File("out.png")), "previous output") << signals.size();
-        EXPECT_TRUE(HiddenFilesIn(dir_.path()).empty());
+        EXPECT_TRUE(HiddenFilesIn(dir_.path()).empty()) << HiddenFilesIn(dir_.path()).front();
         if (signals.size() == 1) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitCancelled) << ReadFile(File("stderr.txt"));
         }

@@ -1,6 +1,8 @@
 #include "SafeFileWriter.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,18 +110,28 @@ SafeFileWriter::SafeFileWriter(const char* path, SafeFileLinks links) {
     struct stat info {};
     const bool replacesLink = ::lstat(target_.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
     if (!replacesLink && (error_ = CheckTarget(target_, &mode_)) != 0) return;
+    // The signals that abandon a save wait until the new temporary file is
+    // registered: one delivered in between would find nothing to remove, and
+    // a second one could end the process with the file left behind.
+    sigset_t interrupts;
+    sigset_t previous;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         tempPath_ = TempNameFor(target_);
         fd_ = ::open(tempPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) break;
     }
+    const int openError = errno;
+    if (fd_ >= 0) slot_ = Register(tempPath_);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd_ < 0) {
-        error_ = errno;
+        error_ = openError;
         tempPath_.clear();
         return;
     }
-    slot_ = Register(tempPath_);
-    // A signal between the creation and the registration saw no slot.
     if (abandoned) Fail(ECANCELED);
 }
 
