@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 
 #include "SafeFileWriter.h"
@@ -10,13 +11,20 @@
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+std::atomic<int> signalCount{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used in the signal handler");
 
-// A signal during a save also removes the temporary file being written, so
-// the old output stays and no hidden file is left behind, whatever signal
-// comes next.
-void OnInterrupt(int) {
+// Every signal first removes the temporary file of a save in progress, so
+// the old output stays and no hidden file is left behind.  The first one
+// then only marks the run as interrupted; a later one (which may arrive on
+// another thread while the first is still handled) ends the process as the
+// signal does by default.
+void OnInterrupt(int signal) {
     interrupted = 1;
     SafeFileWriter_AbandonAll();
+    if (signalCount.fetch_add(1) == 0) return;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 constexpr int kBarWidth = 40;
@@ -37,7 +45,6 @@ void HostTerminal_CatchInterrupt() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }

@@ -136,7 +136,8 @@ TEST_F(CommandFiles, SignalDuringTheSaveKeepsTheOldOutput) {
         EXPECT_EQ(ReadFile(File("out.png")), "previous output") << signals.size();
         EXPECT_TRUE(HiddenFilesIn(dir_.path()).empty()) << HiddenFilesIn(dir_.path()).front();
         if (signals.size() == 1) {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitCancelled) << ReadFile(File("stderr.txt"));
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitCancelled)
+                << "status " << status << ": " << ReadFile(File("stderr.txt"));
         }
     }
 }
