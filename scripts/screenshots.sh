@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Renders the main dialog offscreen on the shipped sample with the default
 # style into out/screenshots/, one PNG per state (fit view, zoomed view, the
-# style pop-up open, the progress window, each tab pane and the lighting
-# pane locked) at 1366x768 and 1920x1080, the
+# style pop-up open, the progress window, each tab pane, the texture
+# chooser open and the lighting pane locked) at 1366x768 and 1920x1080, the
 # settings dialog and the about window, and all of it at twice the pixel
 # density (files ending in @2x).
 #

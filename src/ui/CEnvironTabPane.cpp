@@ -1,6 +1,7 @@
 #include "CEnvironTabPane.h"
 
 #include "Locks.h"
+#include "MainDlgModel.h"
 #include "UiStrings.h"
 
 namespace {
@@ -8,11 +9,16 @@ constexpr int kLockTip = 1603;
 }
 
 CEnvironTabPane::CEnvironTabPane(PaneOwner& owner)
-    : CParamPane(owner, UiStringId::kTabEnviron, kLockForeground, kLockTip) {
-    UiStrings_Add({{kLockTip, "Lock the foreground entries: styles, lists and motion leave them as they are"}});
+    : CImageTabPane(owner, UiStringId::kTabEnviron, kLockForeground, kLockTip) {
+    UiStrings_Add({{kLockTip, "Lock the foreground entries: styles, lists and motion leave them as they are"},
+                   {2301, "Add an image file to the foreground list"},
+                   {2302, "Remove the chosen image from the foreground list"}});
 }
 
+PsImageCombo& CEnvironTabPane::List() { return Model().ForegroundList(); }
+
 void CEnvironTabPane::Build(QVBoxLayout& layout) {
+    BuildImageRow(layout, 2301, 2302);
     AddSliders(layout, {
         {6, "pEtv", "Threshold", "The foreground image's threshold level, 0 to 255"},
         {9, "pEox", "Offset X", "Moves the foreground image left or right"},

@@ -1,6 +1,7 @@
 #include "CTextureTabPane.h"
 
 #include "Locks.h"
+#include "MainDlgModel.h"
 #include "UiStrings.h"
 
 namespace {
@@ -8,11 +9,16 @@ constexpr int kLockTip = 1602;
 }
 
 CTextureTabPane::CTextureTabPane(PaneOwner& owner)
-    : CParamPane(owner, UiStringId::kTabTexture, kLockTexture, kLockTip) {
-    UiStrings_Add({{kLockTip, "Lock the texture entries: styles, lists and motion leave them as they are"}});
+    : CImageTabPane(owner, UiStringId::kTabTexture, kLockTexture, kLockTip) {
+    UiStrings_Add({{kLockTip, "Lock the texture entries: styles, lists and motion leave them as they are"},
+                   {2201, "Add an image file to the texture list"},
+                   {2202, "Remove the chosen image from the texture list"}});
 }
 
+PsImageCombo& CTextureTabPane::List() { return Model().TextureList(); }
+
 void CTextureTabPane::Build(QVBoxLayout& layout) {
+    BuildImageRow(layout, 2201, 2202);
     AddSliders(layout, {
         {6, "pTtv", "Threshold", "The texture's threshold level, 0 to 255"},
         {9, "pTox", "Offset X", "Moves the texture left or right"},

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -15,7 +16,11 @@
 #include "AppFolder.h"
 #include "CLightingTabPane.h"
 #include "CMainDlg.h"
+#include "CEnvironTabPane.h"
 #include "CMaterialTabPane.h"
+#include "CTextureTabPane.h"
+#include "PsImageCombo.h"
+#include "PsImageComboView.h"
 #include "CModelingTabPane.h"
 #include "CShadeApp.h"
 #include "CTabView.h"
@@ -392,6 +397,66 @@ TEST_F(PanesFixture, BevelCurveFollowsTheModelEntries) {
     EXPECT_EQ(curve.BaseMarkerX(), -1);
     Type(modeling.FindSlider("pMba")->GetEdit()->Field(), "100");
     EXPECT_EQ(curve.BaseMarkerX(), curve.width() - PsControlMathTbl::kPlotInset - 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
+    auto& texture = Show<CTextureTabPane>(kTexture);
+    PsImageCombo& list = dialog->Model().TextureList();
+    const std::string image = dir.file("mine.png");
+    WriteSquare(image);
+
+    const int32_t count = list.GetCount();
+    ASSERT_TRUE(texture.AddImage(image));
+    EXPECT_EQ(list.GetCount(), count + 1);
+    EXPECT_STREQ(P().TextureFilename, image.c_str());
+    EXPECT_TRUE(texture.GetDeleteButton()->isEnabled());
+    Undo();
+    EXPECT_STRNE(P().TextureFilename, image.c_str());
+
+    // The chooser opens 4 pixels below the list and a choice sets the entry.
+    texture.AddImage(image);
+    PsImageComboView* view = texture.GetListView();
+    PsImagePopupView* popup = view->ShowPopup();
+    EXPECT_EQ(popup->geometry().topLeft(), view->mapToGlobal(QPoint(0, view->height() + PsImageComboView::kPopupGap)));
+    QTest::keyClick(popup, Qt::Key_Home);  // not a chooser key: nothing
+    QTest::keyClick(popup, Qt::Key_Up);
+    QTest::keyClick(popup, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_STRNE(P().TextureFilename, image.c_str());
+    Undo();
+    EXPECT_STREQ(P().TextureFilename, image.c_str());
+
+    // Escape changes nothing.
+    popup = view->ShowPopup();
+    QTest::keyClick(popup, Qt::Key_Up);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_STREQ(P().TextureFilename, image.c_str());
+
+    const int32_t before = list.GetCount();
+    ASSERT_TRUE(texture.DeleteImage());
+    EXPECT_EQ(list.GetCount(), before - 1);
+    // Back to the placeholder, nothing is left to delete.
+    while (list.GetIndex() >= list.GetFirst()) ASSERT_TRUE(texture.DeleteImage());
+    EXPECT_FALSE(texture.GetDeleteButton()->isEnabled());
+    EXPECT_FALSE(texture.DeleteImage());
+
+    QTest::mouseClick(texture.GetLockButton(), Qt::LeftButton);
+    EXPECT_FALSE(texture.GetListView()->isEnabled());
+    EXPECT_FALSE(texture.GetAddButton()->isEnabled());
+    EXPECT_FALSE(texture.AddImage(image));
+}
+
+TEST_F(PanesFixture, AnImagePathTooLongForTheEntryIsRefused) {
+    auto& foreground = Show<CEnvironTabPane>(kForeground);
+    const std::string kept = P().ForegroundFilename;
+    morvanel_test::OnNextModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+    EXPECT_FALSE(foreground.AddImage("/" + std::string(300, 'a') + ".png"));
+    EXPECT_EQ(P().ForegroundFilename, kept);
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 
 #include "AppFolder.h"
 #include "CMainDlg.h"
+#include "CImageTabPane.h"
 #include "CParamPane.h"
+#include "PsImageComboView.h"
 #include "CProgressDlg.h"
 #include "CShadeApp.h"
 #include "ImageFileDlgHost.h"
@@ -66,6 +68,16 @@ bool ShootPanes(CMainDlg& dialog, const std::string& prefix) {
         Settle();
         ok = Save(dialog.grab(), prefix + "pane-" + kNames[i] + ".png") && ok;
     }
+    // The texture pane's thumbnail chooser, open below its list.
+    tabs.setCurrentIndex(2);
+    Settle();
+    PsImageComboView* list = static_cast<CImageTabPane*>(tabs.Pane(2))->GetListView();
+    PsImagePopupView* chooser = list->ShowPopup();
+    Settle();
+    const QPoint below = list->mapTo(&dialog, QPoint(0, list->height() + PsImageComboView::kPopupGap));
+    ok = Save(WithOverlay(dialog, *chooser, below), prefix + "pane-texture-chooser.png") && ok;
+    chooser->close();
+    Settle();
     auto& lighting = static_cast<CParamPane&>(*tabs.Pane(CTabView::kPaneCount - 1));
     lighting.SetLock(true);
     Settle();
