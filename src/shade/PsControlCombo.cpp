@@ -235,6 +235,9 @@ std::string PsControlCombo::GetFileName(int32_t index) const {
 
 std::string PsControlCombo::GetName(int32_t index) const {
     const std::string name = GetFileName(index);
+    // Lists without an extension of their own (the image lists) show the
+    // whole file name.
+    if (extension_.empty()) return name;
     const size_t cut = extension_.size() + 1;
     return name.size() > cut ? name.substr(0, name.size() - cut) : std::string();
 }

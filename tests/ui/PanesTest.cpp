@@ -413,6 +413,7 @@ TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     ASSERT_TRUE(texture.AddImage(image));
     EXPECT_EQ(list.GetCount(), count + 1);
     EXPECT_STREQ(P().TextureFilename, image.c_str());
+    EXPECT_EQ(list.GetName(list.GetIndex()), "mine.png");
     EXPECT_TRUE(texture.GetDeleteButton()->isEnabled());
     Undo();
     EXPECT_STRNE(P().TextureFilename, image.c_str());
