@@ -58,6 +58,7 @@ ReplaySt PrepareReplay(const HostCommandLineSt& line, const std::string& style) 
     } else if (line.repeat) {
         if (!HostState_Load(replay.block))
             throw CommandFailure{kExitBadAction, "there is no last run to repeat (" + HostState_Path() + ")"};
+        HostState_Clamp(replay.block);
         replay.hasDescriptor = false;
     } else {
         ShadeParams params = HostStyle_Defaults();

@@ -1,6 +1,10 @@
 #include "HostState.h"
 
+#include <cstring>
+
 #include "AppFolder.h"
+#include "HostParamBlock.h"
+#include "HostStyle.h"
 #include "RegularFile.h"
 #include "SafeFileWriter.h"
 
@@ -15,6 +19,19 @@ bool HostState_Load(std::vector<uint8_t>& block) {
     if (path.empty() || !ReadRegularFile(path, bytes, nullptr) || bytes.empty()) return false;
     block.assign(bytes.begin(), bytes.end());
     return true;
+}
+
+void HostState_Clamp(std::vector<uint8_t>& block) {
+    HostParamBlock stored;
+    if (block.size() < sizeof stored) return;
+    std::memcpy(&stored, block.data(), sizeof stored);
+    for (int index = 0; index < kShadeParamsScriptCount; ++index) {
+        const ShadeParamEntry& entry = *ShadeParamByScriptIndex(index);
+        if (entry.kind != ShadeParamKind::Int) continue;
+        int32_t& value = *HostParamBlockInt(stored, index);
+        value = HostStyle_ClampValue(entry, value, HostState_Path(), std::string(entry.scriptKey));
+    }
+    std::memcpy(block.data(), &stored, sizeof stored);
 }
 
 bool HostState_Save(const std::vector<uint8_t>& block) {

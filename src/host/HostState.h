@@ -10,5 +10,9 @@
 std::string HostState_Path();
 // False when there is no state file or it cannot be read.
 bool HostState_Load(std::vector<uint8_t>& block);
+// Brings the scripted integers of a loaded block into their ranges, with a
+// warning on standard error naming the state file, the key and both values.
+// A block too short to hold them is left as it is.
+void HostState_Clamp(std::vector<uint8_t>& block);
 // Writes under a temporary name and renames; false on failure.
 bool HostState_Save(const std::vector<uint8_t>& block);

@@ -88,6 +88,13 @@ std::string HostStyle_RangeWarning(const std::string& source, const std::string&
            ".." + std::to_string(range.maximum) + "; " + std::to_string(kept) + " is used";
 }
 
+int32_t HostStyle_ClampValue(const ShadeParamEntry& entry, int32_t value, const std::string& source,
+                             const std::string& key) {
+    const int32_t kept = ShadeParamClamp(entry, value);
+    if (kept != value) Warn(HostStyle_RangeWarning(source, key, value, kept, *entry.range));
+    return kept;
+}
+
 bool HostStyle_Load(const std::string& path, ShadeParams& params, std::string& error) {
     std::string refusal;
     StyleFile style(params, nullptr, std::string(), [&refusal](int, const std::string& text) { refusal = text; });
@@ -128,9 +135,6 @@ void HostStyle_ClampDescriptor(DescriptorItems& items, const std::string& source
             if (ShadeParamByScriptIndex(index)->scriptKey == name) entry = ShadeParamByScriptIndex(index);
         }
         if (entry == nullptr || entry->kind != ShadeParamKind::Int) continue;
-        const int32_t kept = ShadeParamClamp(*entry, item.integer);
-        if (kept == item.integer) continue;
-        Warn(HostStyle_RangeWarning(source, name, item.integer, kept, *entry->range));
-        item.integer = kept;
+        item.integer = HostStyle_ClampValue(*entry, item.integer, source, name);
     }
 }

@@ -31,6 +31,10 @@ bool HostStyle_Load(const std::string& path, ShadeParams& params, std::string& e
 // Clamps the integer items of a recorded descriptor into the ranges of their
 // entries, with the same warning naming source (the action file).
 void HostStyle_ClampDescriptor(DescriptorItems& items, const std::string& source);
+// The value brought into the entry's range; a change is warned about on
+// standard error, naming source (the file) and key.
+int32_t HostStyle_ClampValue(const ShadeParamEntry& entry, int32_t value, const std::string& source,
+                             const std::string& key);
 // The warning of a value brought into range.
 std::string HostStyle_RangeWarning(const std::string& source, const std::string& key, int32_t found,
                                    int32_t kept, const ShadeParamRange& range);

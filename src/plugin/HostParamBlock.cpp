@@ -14,15 +14,6 @@ void HostParamBlockInit(HostParamBlock& block) {
     AppToPhotoshop(defaults, block);
 }
 
-int32_t* HostParamBlockInt(HostParamBlock& block, int scriptIndex) {
-    if (scriptIndex >= 0 && scriptIndex < kBlockTexturePathEntry) return &block.entries0to23[scriptIndex];
-    if (scriptIndex > kBlockTexturePathEntry && scriptIndex < kBlockForegroundPathEntry)
-        return &block.entries25to36[scriptIndex - kBlockTexturePathEntry - 1];
-    if (scriptIndex > kBlockForegroundPathEntry && scriptIndex < kShadeParamsScriptCount)
-        return &block.entries38to58[scriptIndex - kBlockForegroundPathEntry - 1];
-    return nullptr;
-}
-
 uint8_t* HostParamBlockPath(HostParamBlock& block, int scriptIndex) {
     if (scriptIndex == kBlockTexturePathEntry) return block.texturePath;
     if (scriptIndex == kBlockForegroundPathEntry) return block.foregroundPath;

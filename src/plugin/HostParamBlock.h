@@ -49,7 +49,15 @@ static_assert(sizeof(HostParamBlock) == 748);
 void HostParamBlockInit(HostParamBlock& block);
 
 // The slot of a scripted integer entry (0..58 except 24 and 37), or nullptr.
-int32_t* HostParamBlockInt(HostParamBlock& block, int scriptIndex);
+// Inline: the host reads and mends the slots of a stored block too.
+inline int32_t* HostParamBlockInt(HostParamBlock& block, int scriptIndex) {
+    if (scriptIndex >= 0 && scriptIndex < kBlockTexturePathEntry) return &block.entries0to23[scriptIndex];
+    if (scriptIndex > kBlockTexturePathEntry && scriptIndex < kBlockForegroundPathEntry)
+        return &block.entries25to36[scriptIndex - kBlockTexturePathEntry - 1];
+    if (scriptIndex > kBlockForegroundPathEntry && scriptIndex < kShadeParamsScriptCount)
+        return &block.entries38to58[scriptIndex - kBlockForegroundPathEntry - 1];
+    return nullptr;
+}
 // The length-prefixed slot of entry 24 or 37, or nullptr.
 uint8_t* HostParamBlockPath(HostParamBlock& block, int scriptIndex);
 

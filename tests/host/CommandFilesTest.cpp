@@ -7,12 +7,15 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "CommandTestSupport.h"
 #include "HostCommand.h"
+#include "HostParamBlock.h"
+#include "HostState.h"
 
 namespace {
 
@@ -23,6 +26,18 @@ using CommandFiles = morvanel_test::CommandTest;
 
 const std::string kBad = std::string(MORVANEL_TEST_BAD_FILES) + "/";
 const std::string kGoldStyle = std::string(MORVANEL_TEST_STYLES) + "/Gold.mv";
+
+// Overwrites the scripted integer scriptKey of a stored parameter block.
+void SetBlockInt(std::string& bytes, std::string_view scriptKey, int32_t value) {
+    ASSERT_EQ(bytes.size(), sizeof(HostParamBlock));
+    HostParamBlock block;
+    std::memcpy(&block, bytes.data(), sizeof block);
+    int index = 0;
+    while (index < kShadeParamsScriptCount && ShadeParamByScriptIndex(index)->scriptKey != scriptKey) ++index;
+    ASSERT_NE(HostParamBlockInt(block, index), nullptr) << scriptKey;
+    *HostParamBlockInt(block, index) = value;
+    std::memcpy(bytes.data(), &block, sizeof block);
+}
 
 // Names of hidden files (temporaries) in a folder.
 std::vector<std::string> HiddenFilesIn(const fs::path& folder) {
@@ -75,6 +90,26 @@ TEST_F(CommandFiles, ValuesOutOfRangeAreClampedWithAWarning) {
     ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("action.png"), "--action", action}), kExitOk) << errors_;
     EXPECT_NE(errors_.find(action + ": pMhe=101 lies outside 1..100; 100 is used"), std::string::npos) << errors_;
     EXPECT_NE(errors_.find(action + ": pLsf=-2147483648 lies outside 0..100; 0 is used"), std::string::npos);
+}
+
+TEST_F(CommandFiles, RepeatClampsTheStateFileWithAWarning) {
+    Write("in.png", DiscImage(48, 40, 4));
+    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("first.png"), "--action", kBad + "action-out-of-range.json"}),
+              kExitOk)
+        << errors_;
+    const std::string state = HostState_Path();
+    std::string bytes = ReadFile(state);
+    SetBlockInt(bytes, "pMhe", 101);
+    SetBlockInt(bytes, "pLsf", INT32_MIN);
+    std::ofstream(state, std::ios::binary | std::ios::trunc) << bytes;
+
+    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("repeat.png"), "--repeat"}), kExitOk) << errors_;
+    EXPECT_NE(errors_.find(state + ": pMhe=101 lies outside 1..100; 100 is used"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find(state + ": pLsf=-2147483648 lies outside 0..100; 0 is used"), std::string::npos);
+    EXPECT_EQ(ReadFile(File("repeat.png")), ReadFile(File("first.png")));
+    // The run stores the values it used: the next repeat has nothing to mend.
+    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("again.png"), "--repeat"}), kExitOk) << errors_;
+    EXPECT_EQ(errors_.find("warning"), std::string::npos) << errors_;
 }
 
 TEST_F(CommandFiles, FilesThatAreNoStyleAreRefusedAndLfStylesWork) {
