@@ -22,6 +22,7 @@ struct NoWindow : MainDlgView {
 
 struct NoStyles : StyleParamIO {
     int SaveParam(const char*) override { return 1; }
+    std::vector<ProfileSetting> StyleKeys() const override { return {}; }
     int LoadParam(const char*) override { return 1; }
 };
 

@@ -75,8 +75,7 @@ void MainDlgModel::OnDialogStart() {
 }
 
 bool MainDlgModel::OnDialogEnd() {
-    style_.SaveParam(folders_.settingsFile.c_str());
-    return SaveUIParam();
+    return WriteSettingsFile(style_.StyleKeys());
 }
 
 std::vector<ProfileSetting> MainDlgModel::SettingKeys() const {
@@ -109,10 +108,14 @@ std::vector<ProfileSetting> MainDlgModel::DialogKeys() {
     return settings;
 }
 
+bool MainDlgModel::SaveUIParam() { return WriteSettingsFile({}); }
+
 // One pass over the file, with the keys in the order they have always been
-// written: the settings keys, the three lists, the dialog's keys.
-bool MainDlgModel::SaveUIParam() {
-    std::vector<ProfileSetting> settings = SettingKeys();
+// written: the given ones, the settings keys, the three lists, the dialog's
+// keys.
+bool MainDlgModel::WriteSettingsFile(std::vector<ProfileSetting> settings) {
+    const std::vector<ProfileSetting> user = SettingKeys();
+    settings.insert(settings.end(), user.begin(), user.end());
     for (const PsControlCombo* list : {static_cast<const PsControlCombo*>(&styleList_),
                                        static_cast<const PsControlCombo*>(&textureList_),
                                        static_cast<const PsControlCombo*>(&foregroundList_)}) {

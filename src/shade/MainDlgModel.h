@@ -38,6 +38,9 @@ class StyleParamIO {
 public:
     virtual ~StyleParamIO() = default;
     virtual int SaveParam(const char* path) = 0;
+    // The keys SaveParam writes, in the order it writes them, so that the
+    // settings file takes them in the same pass as its own keys.
+    virtual std::vector<ProfileSetting> StyleKeys() const = 0;
     virtual int LoadParam(const char* path) = 0;
 };
 
@@ -105,8 +108,10 @@ public:
 
     // Dialog start: LoadUIParam, then the parameter keys of the settings file.
     void OnDialogStart();
-    // Dialog end (OK or Cancel): the parameter keys, then SaveUIParam.  False
-    // when the settings file could not be written (the view was told).
+    // Dialog end (OK or Cancel): the parameter keys, then the keys of
+    // SaveUIParam, written in one pass with the bytes of the two writes one
+    // after the other.  False when the settings file could not be written
+    // (the view was told).
     bool OnDialogEnd();
 
     // Writes the user keys and the lists into the settings file; false (and
@@ -172,6 +177,8 @@ private:
     // dialog's own keys, as they are written.
     std::vector<ProfileSetting> SettingKeys() const;
     std::vector<ProfileSetting> DialogKeys();
+    // Writes settings followed by the user keys and the lists.
+    bool WriteSettingsFile(std::vector<ProfileSetting> settings);
     void ReadFileKeys();
     bool UsablePath(const char* path);
     // The CopyImageFile rule: the list's current file becomes the copy of

@@ -47,11 +47,15 @@ StyleFile::StyleFile(ShadeParams& params, const LockFlags* locks, std::string se
 
 int StyleFile::SaveParam(const char* path) {
     if (path == nullptr) return 0;
+    return Profile(path).SetAll(StyleKeys()) ? 1 : 0;
+}
+
+std::vector<ProfileSetting> StyleFile::StyleKeys() const {
     std::vector<ProfileSetting> settings;
     for (const ShadeParamEntry& entry : ShadeParamTable()) {
         if (IsStyleEntry(entry)) settings.push_back(SettingOf(params_, entry));
     }
-    return Profile(path).SetAll(settings) ? 1 : 0;
+    return settings;
 }
 
 int StyleFile::LoadParam(const char* path) {

@@ -11,6 +11,7 @@
 // settings file only means defaults.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Locks.h"
 #include "Profile.h"
@@ -42,6 +43,7 @@ public:
     // existing file in place and keeping keys it does not know; the file is
     // written once.  1 when written, 0 when the file could not be written.
     int SaveParam(const char* path) override;
+    std::vector<ProfileSetting> StyleKeys() const override;
     // Reads the style keys into the record.  1 when read, 0 when refused.
     int LoadParam(const char* path) override;
 

@@ -13,6 +13,7 @@
 #include "DibEx.h"
 #include "ImageFile.h"
 #include "MainDlgModel.h"
+#include "Profile.h"
 #include "PrivateProfile.h"
 #include "TempDir.h"
 
@@ -53,12 +54,16 @@ struct RecordingView : MainDlgView {
 // Records each call and the light lock at the moment of the call.
 struct RecordingStyleIO : StyleParamIO {
     LockFlags* locks = nullptr;
-    std::vector<std::string> calls;
+    mutable std::vector<std::string> calls;
     std::vector<bool> lightLockedAtLoad;
     int SaveParam(const char* path) override {
         calls.push_back(std::string("save ") + path);
         WritePrivateProfileString("SYSTEM", "Version", "1", path);
         return 1;
+    }
+    std::vector<ProfileSetting> StyleKeys() const override {
+        calls.push_back("keys");
+        return {Profile::Number("SYSTEM", "Version", 1)};
     }
     int LoadParam(const char* path) override {
         calls.push_back(std::string("load ") + path);

@@ -4,12 +4,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "AppFolder.h"
 #include "MainDlgModelFixture.h"
 #include "PrivateProfile.h"
+#include "StyleFile.h"
 
 using namespace morvanel_test;
 
@@ -52,7 +54,8 @@ TEST_F(ModelFixture, SettingsWrittenByOneRunAreReadByTheNext) {
         model->StyleList().SetCurSel(1);
         style.calls.clear();
         EXPECT_TRUE(model->OnDialogEnd());
-        EXPECT_EQ(style.calls, (std::vector<std::string>{"save " + folders.settingsFile}));
+        EXPECT_EQ(style.calls, (std::vector<std::string>{"keys"}));
+        EXPECT_EQ(Int("SYSTEM", "Version"), 1);
     }
     EXPECT_EQ(Int("LIGHT", "Lock"), 1);
     EXPECT_EQ(Int("MODEL", "Lock"), 0);
@@ -181,4 +184,40 @@ TEST_F(ModelFixture, ARelativeStyleEntryIsLoadedFromTheSystemFolderNotTheWorking
     EXPECT_EQ(model->StyleList().HelpText(), inSystemFolder);
     EXPECT_EQ(model->Ui().styleName, "warm.mv");
     std::filesystem::current_path(previous);
+}
+
+// Dialog end writes the style keys and the user keys in one pass: the file
+// gets the bytes of the two writes one after the other, fresh or updated in
+// place with keys of its own kept.
+TEST_F(ModelFixture, DialogEndWritesTheBytesOfTheStyleWriteThenTheUserKeys) {
+    StyleFile styleFile(params, nullptr, folders.settingsFile, {});
+    auto model = std::make_unique<MainDlgModel>(params, folders, view, styleFile, motionState);
+    params.MotionDevide = 5;
+    SetPathField(params.PathDefault, "/photos");
+    SetPathField(model->Ui().pathUser, "/styles/here");
+    model->Ui().page = 3;
+    model->Locks().SetLocked(kLockLight, true);
+    model->StyleList().SetCurSel(1);
+    const auto bytes = [this] {
+        std::ifstream in(folders.settingsFile, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string existing = "[MODEL]\r\nHeight=7\r\nOwn=1\r\n[WINDOW]\r\nPosX=3\r\n\r\n[EXTRA]\r\nKey=\"x\"\r\n";
+    for (const std::string& initial : {std::string(), existing}) {
+        const auto start = [&] {
+            std::filesystem::remove(folders.settingsFile);
+            if (!initial.empty()) std::ofstream(folders.settingsFile, std::ios::binary) << initial;
+        };
+        for (bool savesLocks : {false, true}) {
+            params.SaveLockStatus = savesLocks ? 1 : 0;
+            start();
+            ASSERT_TRUE(model->OnDialogEnd());
+            const std::string onePass = bytes();
+            start();
+            ASSERT_EQ(styleFile.SaveParam(folders.settingsFile.c_str()), 1);
+            ASSERT_TRUE(model->SaveUIParam());
+            EXPECT_EQ(onePass, bytes()) << initial << savesLocks;
+            EXPECT_NE(onePass.find("[MODEL]"), std::string::npos);
+        }
+    }
 }
