@@ -65,16 +65,20 @@ DibEx* CShadeApp::PrepareImage(char* name, const std::string& folder, CachedImag
 
     if (preview && current == cache.loadedName) {
         *changed = 0;
-        return cache.loadedName.empty() ? nullptr : &cache.bitmap;
+        return cache.loadedName.empty() || cache.unreadable ? nullptr : &cache.bitmap;
     }
     cache.loadedName = current;
+    cache.unreadable = false;
     *changed = 1;
     if (current.empty()) return nullptr;
     const std::string path = OpenPath(current);
     // A FIFO or a device would block the reader: only regular files are read.
     if (!usable || !IsRegularFile(path.c_str()) || ImageFile_Load(nullptr, path.c_str(), &cache.bitmap, nullptr, nullptr, 1) != 1 ||
         cache.bitmap.GetBitsPerPixel() != 24) {
-        cache.loadedName.clear();
+        // The render goes on without the image.  The name stays cached so
+        // that previews do not read a broken file again on every change.
+        cache.unreadable = true;
+        unreadable_.push_back({current, path});
         return nullptr;
     }
     DibEx& bitmap = cache.bitmap;
@@ -91,6 +95,7 @@ ShadeBaseSt CShadeApp::MakeBlock(DibEx* image, DibEx* mask, const CMacRect* rect
     // values the controls can set: an entry out of range is clamped here.
     ShadeParams p = shadeParams_;
     ShadeParamsClamp(p);
+    unreadable_.clear();
     ShadeBaseSt b;
     const int32_t imgW = image->GetWidth();
     const int32_t imgH = image->GetHeight();

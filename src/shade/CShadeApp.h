@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "AppFolder.h"
 #include "CMacRect.h"
@@ -50,6 +52,16 @@ public:
     void SetObjectRect(const CMacRect& rect) { objectRect_ = rect; }
 
     ShadeParams& Params() { return shadeParams_; }
+
+    // A texture or foreground file the last render could not read and went on
+    // without: the name as the parameters hold it and the path it was read from.
+    struct UnreadableImage {
+        std::string name;
+        std::string path;
+    };
+    // The images the last render found unreadable; a preview does not try the
+    // same name again, so each failure is listed once until the name changes.
+    std::vector<UnreadableImage> TakeUnreadableImages() { return std::exchange(unreadable_, {}); }
     ShadingBase& Engine() { return *shadingBase_; }
 
     // The data folders: the system folder (for names relative to it) and the
@@ -86,6 +98,7 @@ private:
     struct CachedImage {
         DibEx bitmap{1};
         std::string loadedName;
+        bool unreadable = false;
     };
 
     DibEx* PrepareImage(char* name, const std::string& folder, CachedImage& cache, bool preview,
@@ -101,6 +114,7 @@ private:
     std::string foregroundFolder_;
     CachedImage texture_;
     CachedImage foreground_;
+    std::vector<UnreadableImage> unreadable_;
     std::unique_ptr<ShadingBase> shadingBase_;
 
     // shell state of one start selector

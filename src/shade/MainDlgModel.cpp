@@ -18,6 +18,7 @@ constexpr int32_t kTextureListId = 1703;
 constexpr int32_t kForegroundListId = 1704;
 constexpr const char* kNoImageText = "No image";
 constexpr const char* kMissingImageText = "Missing";
+constexpr const char* kUnavailableImageText = "unavailable";
 
 const char* const kLockSections[kLockGroupCount] = {"MODEL", "MATERIAL", "TEXTURE", "FOREGROUND", "LIGHT"};
 
@@ -52,10 +53,10 @@ MainDlgModel::MainDlgModel(ShadeParams& params, MainDlgFolders folders, MainDlgV
     styleList_.Setup(folders_.settingsFile, folders_.styleFolder, "mv", "STYLE", 0, kStyleCapacity, "",
                      kMissingImageText);
     textureList_.Initialize(folders_.settingsFile, folders_.textureFolder, "TEXTURE",
-                            params_.TextureFilename, 1, kImageCapacity, kNoImageText, kMissingImageText);
+                            params_.TextureFilename, 1, kImageCapacity, kNoImageText, kUnavailableImageText);
     foregroundList_.Initialize(folders_.settingsFile, folders_.foregroundFolder, "FOREGROUND",
                                params_.ForegroundFilename, 1, kImageCapacity, kNoImageText,
-                               kMissingImageText);
+                               kUnavailableImageText);
     styleList_.SetControlId(kStyleListId);
     textureList_.SetControlId(kTextureListId);
     foregroundList_.SetControlId(kForegroundListId);
@@ -268,4 +269,10 @@ void MainDlgModel::OnComboChanged(PsControlCombo& combo) {
 
 void MainDlgModel::OnComboChangeBegins(PsControlCombo&) {
     Store(false);
+}
+
+bool MainDlgModel::NoteUnreadableImage(const std::string& name, const std::string& path) {
+    textureList_.MarkUnreadable(name);
+    foregroundList_.MarkUnreadable(name);
+    return toldUnreadable_.insert(path).second;
 }

@@ -5,6 +5,7 @@
 // library lists.  The Qt dialog owns one and implements MainDlgView; the
 // style file keys are read and written through StyleParamIO.
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,11 @@ public:
     UserFileResult SaveUserFile(const char* path, int32_t fileType);
     UserFileResult LoadUserFile(const char* path, int32_t fileType);
 
+    // A render could not read the texture or foreground image name (opened as
+    // path): its list entries are marked unreadable.  True the first time
+    // path is reported in this dialog, when the user is to be told.
+    bool NoteUnreadableImage(const std::string& name, const std::string& path);
+
     ShadeParams& Params() { return params_; }
     LockFlags& Locks() { return locks_; }
     const UndoHistory& History() const { return history_; }
@@ -200,4 +206,5 @@ private:
     PsControlCombo styleList_;
     PsImageCombo textureList_;
     PsImageCombo foregroundList_;
+    std::set<std::string> toldUnreadable_;
 };

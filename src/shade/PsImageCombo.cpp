@@ -115,6 +115,23 @@ int PsImageCombo::MakeThumbnail(int32_t index, bool remake) {
     return 0;
 }
 
+bool PsImageCombo::MarkUnreadable(const std::string& path) {
+    bool marked = false;
+    for (int32_t i = first_; i < GetCount(); ++i) {
+        if (path.empty() || entries_[i].path != path) continue;
+        entries_[i].state = kComboEntryInvalid;
+        FillThumbnail(i, kBlack);
+        marked = true;
+    }
+    return marked;
+}
+
+std::string PsImageCombo::ShownName(int32_t index) const {
+    const std::string name = GetName(index);
+    if (index < first_ || index >= GetCount() || entries_[index].state != kComboEntryInvalid) return name;
+    return name + " (" + invalidEntryText_ + ")";
+}
+
 void PsImageCombo::RemakeThumbnails(int32_t from, int32_t to) {
     for (int32_t i = std::max(from, 0); i <= to && i < GetCount(); ++i) MakeThumbnail(i, true);
 }

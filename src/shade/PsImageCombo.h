@@ -60,6 +60,13 @@ public:
     // chosen index or kPopupCancelled.
     int32_t ClosePopup(const PsImagePopup& popup);
 
+    // Marks the entries holding path (as the file name field holds it) as
+    // unreadable, with the dark thumbnail; false when no entry holds it.
+    bool MarkUnreadable(const std::string& path);
+    // The entry's name as a view shows it: an unreadable entry carries the
+    // list's invalid-entry text.
+    std::string ShownName(int32_t index) const;
+
     const DibEx& Thumbnail(int32_t index) const { return *thumbnails_.at(static_cast<size_t>(index)); }
     std::string ThumbnailPath(int32_t index) const;
     int32_t GetIndex() const { return current_; }

@@ -25,6 +25,7 @@
 #include "MainDlgHost.h"
 #include "PsComboView.h"
 #include "PsControlButton.h"
+#include "PsImageComboView.h"
 #include "PsMonitor.h"
 #include "SettingDlg.h"
 #include "UiStrings.h"
@@ -367,6 +368,17 @@ void CMainDlg::UpdatePsMonitor() {
     rendering_ = false;
     lastRenderMs_ = static_cast<double>(took.nsecsElapsed()) / 1e6;
     EnableControls();
+    ReportUnreadableImages();
+}
+
+void CMainDlg::ReportUnreadableImages() {
+    const std::vector<CShadeApp::UnreadableImage> unreadable = app_.TakeUnreadableImages();
+    if (unreadable.empty()) return;
+    std::vector<std::string> tell;
+    for (const auto& image : unreadable)
+        if (model_.NoteUnreadableImage(image.name, image.path)) tell.push_back(image.path);
+    for (PsImageComboView* view : findChildren<PsImageComboView*>()) view->update();
+    for (const std::string& path : tell) ShowMessage(UiStringId::kImageUnreadable, path);
 }
 
 void CMainDlg::PaneChanged(bool dragging) {

@@ -76,6 +76,9 @@ public:
     void OnTimer(int64_t time);
     // Re-renders the preview of the current view and shows it.
     void UpdatePsMonitor();
+    // Marks the images the last render could not read in their lists and
+    // tells the user of each file once in this dialog.
+    void ReportUnreadableImages();
     void StopMotion(bool restore) { model_.StopMotion(restore); }
     void ProgressProc(int percent);
     bool IsAbort();

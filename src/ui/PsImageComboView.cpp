@@ -19,7 +19,7 @@ void DrawEntry(QPainter& painter, PsImageCombo& list, int index, const QRect& ce
     painter.drawImage(picture, ThumbnailImage(list.Thumbnail(index)));
     painter.setPen(Qt::black);
     painter.drawText(cell.adjusted(kThumbnailWidth + 10, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                     QString::fromStdString(list.GetName(index)));
+                     QString::fromStdString(list.ShownName(index)));
 }
 
 }  // namespace

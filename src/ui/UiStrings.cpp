@@ -33,6 +33,7 @@ std::map<int, std::string> BaseTable() {
          "The whole layer is opaque and nothing is selected, so the relief covers the whole image.\n"
          "Open the help page about selections?"},
         {kManualMissing, "The help page %s cannot be opened."},
+        {kImageUnreadable, "The image %s cannot be read; the relief is rendered without it."},
         {kProgressTitle, "Rendering"},
         {kProgressText, "Rendering the relief over the whole area..."},
         {kAbort, "Abort"},

@@ -41,6 +41,7 @@ inline constexpr int kCopyImageFailed = 906;
 inline constexpr int kUnlockQuestion = 908;
 inline constexpr int kWholeImageQuestion = 909;
 inline constexpr int kManualMissing = 911;
+inline constexpr int kImageUnreadable = 912;
 inline constexpr int kProgressTitle = 920;
 inline constexpr int kProgressText = 921;
 inline constexpr int kAbort = 922;

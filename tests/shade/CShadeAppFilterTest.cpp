@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -434,6 +435,36 @@ TEST_F(FilterTest, FifoImagesAreTreatedAsAbsent) {
     without.Params().TextureFilename[0] = '\0';
     without.Params().ForegroundFilename[0] = '\0';
     EXPECT_TRUE(Full(piped) == Full(without));
+}
+
+TEST_F(FilterTest, UnreadableImagesRenderWithoutAndAreListedOncePerName) {
+    {
+        std::ofstream out(system + "/Texture/bad.bmp", std::ios::binary);
+        out << "BM not a bitmap";
+    }
+    CShadeApp broken;
+    Prepare(broken);
+    SetText(broken.Params().TextureFilename, "bad.bmp");
+    SetText(broken.Params().ForegroundFilename, "Foreground/none.bmp");
+    CShadeApp without;
+    Prepare(without);
+    without.Params().TextureFilename[0] = '\0';
+    without.Params().ForegroundFilename[0] = '\0';
+
+    EXPECT_TRUE(Preview(broken) == Preview(without));
+    const auto listed = broken.TakeUnreadableImages();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].name, system + "/Texture/bad.bmp");
+    EXPECT_EQ(listed[0].path, system + "/Texture/bad.bmp");
+    EXPECT_EQ(listed[1].name, "Foreground/none.bmp");
+    EXPECT_EQ(listed[1].path, system + "/Foreground/none.bmp");
+    // Further previews do not read the same names again.
+    EXPECT_TRUE(Preview(broken) == Preview(without));
+    EXPECT_TRUE(broken.TakeUnreadableImages().empty());
+    EXPECT_EQ(broken.Engine().GetLastBlock().textureChanged, 0);
+    // A full render reads again, and goes on without them.
+    EXPECT_TRUE(Full(broken) == Full(without));
+    EXPECT_EQ(broken.TakeUnreadableImages().size(), 2u);
 }
 
 // The block's integer fields, from sizeMode to the end.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include "AppFolder.h"
 #include "CLightingTabPane.h"
@@ -24,6 +27,7 @@
 #include "CModelingTabPane.h"
 #include "CShadeApp.h"
 #include "CTabView.h"
+#include "DialogItems.h"
 #include "DialogTestSupport.h"
 #include "ImageFileDlgHost.h"
 #include "InstallData.h"
@@ -458,6 +462,70 @@ TEST_F(PanesFixture, AnImagePathTooLongForTheEntryIsRefused) {
     morvanel_test::OnNextModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
     EXPECT_FALSE(foreground.AddImage("/" + std::string(300, 'a') + ".png"));
     EXPECT_EQ(P().ForegroundFilename, kept);
+}
+
+// Answers every message box while it lives and keeps their texts.
+struct MessageRecorder {
+    QStringList texts;
+    QTimer timer;
+    MessageRecorder() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible()) return;
+            texts << box->text();
+            box->accept();
+        });
+        timer.start();
+    }
+    int Count(const QString& part) const { return static_cast<int>(texts.filter(part).size()); }
+};
+
+TEST_F(PanesFixture, UnreadableImagesAreMarkedToldOnceAndRenderedWithout) {
+    auto& texture = Show<CTextureTabPane>(kTexture);
+    PsImageCombo& list = dialog->Model().TextureList();
+    const std::string broken = dir.file("broken.png");
+    {
+        std::ofstream out(broken, std::ios::binary);
+        out << "\x89PNG\r\n\x1a\n but not an image";
+    }
+    const std::string gone = dir.file("gone.png");
+    WriteSquare(gone);
+    MessageRecorder messages;
+
+    // A corrupt file: marked in the list, told once however often the
+    // preview renders, and the render has no texture.
+    ASSERT_TRUE(texture.AddImage(broken));
+    const int32_t brokenIndex = list.GetIndex();
+    for (int i = 0; i < 3; ++i) {
+        P().TextureScale = 50 + i;
+        dialog->UpdatePsMonitor();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(messages.Count("broken.png"), 1) << messages.texts.join("|").toStdString();
+    EXPECT_EQ(list.GetStatus(brokenIndex), kComboEntryInvalid);
+    EXPECT_EQ(list.ShownName(brokenIndex), "broken.png (unavailable)");
+    EXPECT_EQ(app.MakeBlock(&app.FullImage(), &app.FullMask(), nullptr).texture, nullptr);
+
+    // A file that goes away after it was added: told once when the render
+    // next reads it; choosing it again later tells nothing new.
+    ASSERT_TRUE(texture.AddImage(gone));
+    const int32_t goneIndex = list.GetIndex();
+    EXPECT_EQ(list.ShownName(goneIndex), "gone.png");
+    ASSERT_TRUE(std::filesystem::remove(gone));
+    for (const int32_t index : {0, goneIndex, 0, goneIndex, brokenIndex}) {
+        list.Choose(index);
+        dialog->UpdatePsMonitor();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(messages.Count("gone.png"), 1);
+    EXPECT_EQ(messages.Count("broken.png"), 1);
+    EXPECT_EQ(list.GetStatus(goneIndex), kComboEntryInvalid);
+    EXPECT_EQ(messages.texts.size(), 2);
+
+    // The dialog goes on and finishes its render without the images.
+    dialog->ItemHit(kItemOk);
+    EXPECT_EQ(host->Saves(), 1);
 }
 
 }  // namespace
