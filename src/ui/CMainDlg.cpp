@@ -518,21 +518,31 @@ void CMainDlg::OnSettings() {
     button->SetStatus(kButtonHover);
 }
 
-void CMainDlg::OnLoad() {
-    model_.StopMotion(true);
-    CFileDialog chooser(CFileDialog::kOpen, ".mv", UiString(UiStringId::kLoadFilter), this);
-    chooser.SetTitle(UiString(UiStringId::kLoadTitle));
+// Runs the load or save chooser in the last folder with the last file type.
+// True with the chosen path and its file type; false when cancelled or when
+// the name is of no type of ours (which is told).
+bool CMainDlg::ChooseUserFile(bool save, std::string& path, int32_t& type) {
+    CFileDialog chooser(save ? CFileDialog::kSave : CFileDialog::kOpen, ".mv",
+                        UiString(save ? UiStringId::kSaveFilter : UiStringId::kLoadFilter), this);
+    chooser.SetTitle(UiString(save ? UiStringId::kSaveTitle : UiStringId::kLoadTitle));
     chooser.SetInitialFolder(QString::fromUtf8(model_.Ui().pathUser));
     chooser.SetFilterIndex(FilterIndexOf(chooser, model_.Ui().extUser));
+    if (save) chooser.SetDefaultFileName(QString::fromStdString(model_.Ui().styleName));
     const int chosen = chooser.DoModal();
-    GetButton(MainItem::kLoad)->SetStatus(kButtonNormal);
-    if (chosen != 1) return;
-    const std::string path = chooser.GetPathName();
-    const int32_t type = UserFileTypeOfPath(path);
-    if (type == 0) {
-        ShowMessage(UiStringId::kUnknownFileType, path);
-        return;
-    }
+    if (!save) GetButton(MainItem::kLoad)->SetStatus(kButtonNormal);
+    if (chosen != 1) return false;
+    path = chooser.GetPathName();
+    type = UserFileTypeOfPath(path);
+    if (type != 0) return true;
+    ShowMessage(UiStringId::kUnknownFileType, path);
+    return false;
+}
+
+void CMainDlg::OnLoad() {
+    model_.StopMotion(true);
+    std::string path;
+    int32_t type = 0;
+    if (!ChooseUserFile(false, path, type)) return;
     WaitCursor wait;
     if (model_.LoadUserFile(path.c_str(), type) == UserFileResult::RunBackup) RunBackupDialog(false, path);
     RefreshPanes();
@@ -541,18 +551,9 @@ void CMainDlg::OnLoad() {
 
 void CMainDlg::OnSave() {
     model_.StopMotion(true);
-    CFileDialog chooser(CFileDialog::kSave, ".mv", UiString(UiStringId::kSaveFilter), this);
-    chooser.SetTitle(UiString(UiStringId::kSaveTitle));
-    chooser.SetInitialFolder(QString::fromUtf8(model_.Ui().pathUser));
-    chooser.SetFilterIndex(FilterIndexOf(chooser, model_.Ui().extUser));
-    chooser.SetDefaultFileName(QString::fromStdString(model_.Ui().styleName));
-    if (chooser.DoModal() != 1) return;
-    const std::string path = chooser.GetPathName();
-    const int32_t type = UserFileTypeOfPath(path);
-    if (type == 0) {
-        ShowMessage(UiStringId::kUnknownFileType, path);
-        return;
-    }
+    std::string path;
+    int32_t type = 0;
+    if (!ChooseUserFile(true, path, type)) return;
     WaitCursor wait;
     if (model_.SaveUserFile(path.c_str(), type) == UserFileResult::RunBackup) RunBackupDialog(true, path);
     RefreshPanes();

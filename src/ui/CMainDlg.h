@@ -145,6 +145,7 @@ private:
     void OnSettings();
     void OnLoad();
     void OnSave();
+    bool ChooseUserFile(bool save, std::string& path, int32_t& type);
     void RunBackupDialog(bool backup, const std::string& path);
     void OnAddStyle();
     void OnDeleteStyle();
