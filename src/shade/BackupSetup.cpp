@@ -240,9 +240,11 @@ void BackupDlgModel::SetupBackup() {
     }
     if (error_) return;
 
-    const bool saved = lists_.style.Save(temp.c_str()) & lists_.texture.Save(temp.c_str()) &
-                       lists_.foreground.Save(temp.c_str());
-    if (!saved) {
+    // Every list is written even when an earlier one fails.
+    const bool styleSaved = lists_.style.Save(temp.c_str());
+    const bool textureSaved = lists_.texture.Save(temp.c_str());
+    const bool foregroundSaved = lists_.foreground.Save(temp.c_str());
+    if (!(styleSaved && textureSaved && foregroundSaved)) {
         ReportError(BackupString(kFileShortWrite), temp);
         return;
     }
