@@ -8,31 +8,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "FilterHost.h"
 #include "HostImageFile.h"
 #include "TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using morvanel_test::TempDir;
+using Environment = std::map<std::string, std::string>;
 
 std::string FindGimp() {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= folders.size();) {
-        const std::size_t end = std::min(folders.find(':', start), folders.size());
-        const fs::path candidate = fs::path(folders.substr(start, end - start)) / "gimp-console-2.10";
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        start = end + 1;
-    }
+    std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (::access((folder + "/gimp-console-2.10").c_str(), X_OK) == 0) return folder + "/gimp-console-2.10";
     return {};
 }
 
@@ -41,26 +37,18 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs argv with the given environment changes; standard output and error
-// go to log.  Returns the exit code, or -1.
-int RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment,
-        const std::string& log) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        for (const auto& [name, value] : environment) {
-            if (value.empty()) ::unsetenv(name.c_str());
-            else ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        if (std::freopen(log.c_str(), "a", stdout) == nullptr || ::dup2(STDOUT_FILENO, STDERR_FILENO) < 0) ::_exit(126);
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
+// Runs argv with the environment changes (an empty value unsets); standard
+// output and error go to log.  No argument here holds a single quote.
+int RunProcess(const std::vector<std::string>& argv, const Environment& environment, const std::string& log) {
+    std::string command = "env", assignments;
+    for (const auto& [name, value] : environment) {
+        if (value.empty()) command += " -u " + name;
+        else assignments += " " + name + "='" + value + "'";
     }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    command += assignments;
+    for (const std::string& arg : argv) command += " '" + arg + "'";
+    const int status = std::system((command + " >>'" + log + "' 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 HostImageSt Load(const std::string& path) {
@@ -70,18 +58,21 @@ HostImageSt Load(const std::string& path) {
     return image;
 }
 
-// The bounds of the non-zero selection bytes: GIMP's filter area.
-HostRect SelectionBounds(const std::vector<uint8_t>& mask, int32_t width, int32_t height) {
-    HostRect bounds{int16_t(height), int16_t(width), 0, 0};
+// The bounds of the non-zero selection bytes (GIMP's filter area) as
+// `--rect` wants them; soft counts the bytes between 0 and 255.
+std::string SelectionRect(const std::vector<uint8_t>& mask, int32_t width, int32_t height, int& soft) {
+    int32_t left = width, top = height, right = 0, bottom = 0;
     for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            if (mask[std::size_t(y) * width + x] != 0) {
-                bounds.top = std::min<int16_t>(bounds.top, y);
-                bounds.left = std::min<int16_t>(bounds.left, x);
-                bounds.bottom = std::max<int16_t>(bounds.bottom, y + 1);
-                bounds.right = std::max<int16_t>(bounds.right, x + 1);
-            }
-    return bounds;
+        for (int32_t x = 0; x < width; ++x) {
+            const uint8_t value = mask[std::size_t(y) * width + x];
+            soft += value != 0 && value != 255;
+            if (value == 0) continue;
+            left = std::min(left, x), top = std::min(top, y);
+            right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+        }
+    EXPECT_LT(left, right);
+    return std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(right - left) + "," +
+           std::to_string(bottom - top);
 }
 
 // Pixels that differ, leaving out the colour of pixels transparent in both.
@@ -91,8 +82,7 @@ int CountDifferences(const HostImageSt& a, const HostImageSt& b) {
         for (int32_t x = 0; x < a.width; ++x) {
             const uint8_t* p = a.Pixel(x, y);
             const uint8_t* q = b.Pixel(x, y);
-            if (p[3] == 0 && q[3] == 0) continue;
-            if (!std::equal(p, p + 4, q)) ++differences;
+            differences += (p[3] != 0 || q[3] != 0) && !std::equal(p, p + 4, q);
         }
     return differences;
 }
@@ -104,30 +94,19 @@ protected:
         if (gimp_.empty()) GTEST_SKIP() << "GIMP 2.10 is not installed (no gimp-console-2.10 on PATH): skipped";
         if (std::string(MORVANEL_GIMP_EXECUTABLE).empty())
             GTEST_SKIP() << "morvanel-gimp was not built (libgimp 2.0 missing): skipped";
-        const fs::path root = dir_.path();
-        for (const char* folder : {"home", "config", "cache", "data", "morvanel", "reference"})
-            fs::create_directories(root / folder);
-        gimpFolder_ = (root / "gimp2").string();
-        environment_ = {{"HOME", (root / "home").string()},
-                        {"XDG_CONFIG_HOME", (root / "config").string()},
-                        {"XDG_CACHE_HOME", (root / "cache").string()},
-                        {"XDG_DATA_HOME", (root / "data").string()},
-                        {"GIMP2_DIRECTORY", gimpFolder_},
-                        {"MORVANEL_HOME", (root / "morvanel").string()},
-                        {"MORVANEL_PLUGIN", ""},
-                        {"MORVANEL_DATA", ""}};
+        environment_ = {{"GIMP2_DIRECTORY", dir_.file("gimp2")}, {"MORVANEL_PLUGIN", ""}, {"MORVANEL_DATA", ""}};
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "MORVANEL_HOME"}) {
+            environment_[name] = dir_.file(name);
+            fs::create_directories(environment_[name]);
+        }
     }
 
     // gimp-console in batch mode with the commands, then quit.  GIMP exits
     // with 0 even when a command fails; the log tells.
     std::string Batch(const std::vector<std::string>& commands, const std::string& logName) {
         std::vector<std::string> argv{gimp_, "-i", "--no-fonts"};
-        for (const std::string& command : commands) {
-            argv.push_back("-b");
-            argv.push_back(command);
-        }
-        argv.push_back("-b");
-        argv.push_back("(gimp-quit 0)");
+        for (const std::string& command : commands) argv.insert(argv.end(), {"-b", command});
+        argv.insert(argv.end(), {"-b", "(gimp-quit 0)"});
         const std::string log = dir_.file(logName);
         EXPECT_EQ(RunProcess(argv, environment_, log), 0) << ReadFile(log);
         return ReadFile(log);
@@ -135,18 +114,18 @@ protected:
 
     void Install() {
         Batch({}, "first-start.log");
-        ASSERT_TRUE(fs::is_directory(gimpFolder_)) << "GIMP made no folder on its first start";
+        const fs::path plugins = fs::path(dir_.file("gimp2")) / "plug-ins/morvanel-gimp";
+        ASSERT_TRUE(fs::is_directory(dir_.file("gimp2"))) << "GIMP made no folder on its first start";
         const std::string log = dir_.file("install.log");
-        ASSERT_EQ(RunProcess({MORVANEL_INSTALL_SCRIPT, "--no-build", "--build-dir", MORVANEL_BUILD_DIR}, environment_, log), 0)
-            << ReadFile(log);
-        ASSERT_TRUE(fs::exists(fs::path(gimpFolder_) / "plug-ins/morvanel-gimp/morvanel-gimp"));
-        ASSERT_TRUE(fs::exists(fs::path(gimpFolder_) / "plug-ins/morvanel-gimp/libmorvanel.so"));
+        const std::vector<std::string> install{MORVANEL_INSTALL_SCRIPT, "--no-build", "--build-dir", MORVANEL_BUILD_DIR};
+        ASSERT_EQ(RunProcess(install, environment_, log), 0) << ReadFile(log);
+        ASSERT_TRUE(fs::exists(plugins / "morvanel-gimp"));
+        ASSERT_TRUE(fs::exists(plugins / "libmorvanel.so"));
     }
 
-    TempDir dir_;
+    morvanel_test::TempDir dir_;
     std::string gimp_;
-    std::string gimpFolder_;
-    std::map<std::string, std::string> environment_;
+    Environment environment_;
 };
 
 TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
@@ -200,25 +179,26 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
         "       (layer (car (gimp-layer-new image 40 30 GRAYA-IMAGE \"grey\" 100 LAYER-MODE-NORMAL))))"
         "  (gimp-image-insert-layer image layer 0 0)"
         "  (plug-in-morvanel RUN-NONINTERACTIVE image layer \"Gold\"))";
-    const std::string log = Batch({selectionAndLayer + script, grey}, "run.log");
+    const std::string run = Batch({selectionAndLayer + script, grey}, "run.log");
     // The run succeeds, the grey layer fails.
-    const std::size_t failure = log.find("batch command experienced an execution error");
-    ASSERT_NE(failure, std::string::npos) << log;
+    const std::size_t failure = run.find("batch command experienced an execution error");
+    ASSERT_NE(failure, std::string::npos) << run;
     int successes = 0;
-    for (std::size_t at = 0; (at = log.find("batch command executed successfully", at)) < failure; ++at) ++successes;
-    ASSERT_EQ(successes, 1) << log;
-    EXPECT_NE(log.find("only RGB layers can be shaded, and this one is grey or indexed", failure), std::string::npos) << log;
-    const auto messageOf = [&log](const std::string& prefix) {
-        const std::size_t at = log.find(prefix);
+    for (std::size_t at = 0; (at = run.find("batch command executed successfully", at)) < failure; ++at) ++successes;
+    ASSERT_EQ(successes, 1) << run;
+    const std::string refusal = "only RGB layers can be shaded, and this one is grey or indexed";
+    EXPECT_NE(run.find(refusal, failure), std::string::npos) << run;
+    const auto messageOf = [&run](const std::string& prefix) {
+        const std::size_t at = run.find(prefix);
         if (at == std::string::npos) return std::string("(missing)");
-        return log.substr(at + prefix.size(), log.find('\n', at) - at - prefix.size());
+        return run.substr(at + prefix.size(), run.find('\n', at) - at - prefix.size());
     };
-    EXPECT_NE(messageOf("morvanel-test before: "), "(missing)") << log;
-    EXPECT_EQ(messageOf("morvanel-test before: "), messageOf("morvanel-test after: ")) << log;
+    EXPECT_NE(messageOf("morvanel-test before: "), "(missing)") << run;
+    EXPECT_EQ(messageOf("morvanel-test before: "), messageOf("morvanel-test after: ")) << run;
     // The layer keeps the action of its run: the 59 entries, the style's
     // texture among them.
-    EXPECT_NE(log.find("morvanel-test relief: {"), std::string::npos) << log;
-    EXPECT_NE(log.find("\"key\":\"pLsd\""), std::string::npos) << log;
+    EXPECT_NE(run.find("morvanel-test relief: {"), std::string::npos) << run;
+    EXPECT_NE(run.find("\"key\":\"pLsd\""), std::string::npos) << run;
 
     const HostImageSt original = Load(input);
     const HostImageSt fromGimp = Load(output);
@@ -227,23 +207,19 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
     std::vector<uint8_t> selection;
     std::string error;
     ASSERT_TRUE(HostImage_LoadSelection(mask, original.width, original.height, selection, error)) << error;
-    const HostRect area = SelectionBounds(selection, original.width, original.height);
-    ASSERT_LT(area.left, area.right);
-    EXPECT_GT(std::count_if(selection.begin(), selection.end(), [](uint8_t v) { return v != 0 && v != 255; }), 0)
-        << "the ellipse has soft edges";
+    int soft = 0;
+    const std::string rect = SelectionRect(selection, original.width, original.height, soft);
+    EXPECT_GT(soft, 0) << "the ellipse has soft edges";
 
     const std::string reference = dir_.file("reference.png");
-    const std::string rect = std::to_string(area.left) + "," + std::to_string(area.top) + "," +
-                             std::to_string(area.right - area.left) + "," + std::to_string(area.bottom - area.top);
-    auto commandEnvironment = environment_;
+    Environment commandEnvironment = environment_;
     commandEnvironment["MORVANEL_HOME"] = dir_.file("reference");
+    fs::create_directories(commandEnvironment["MORVANEL_HOME"]);
     commandEnvironment["MORVANEL_PLUGIN"] = MORVANEL_TEST_PLUGIN;
-    const std::string commandLog = dir_.file("command.log");
-    ASSERT_EQ(RunProcess({MORVANEL_COMMAND, "apply", input, "-o", reference, "--selection", mask, "--rect", rect, "--style",
-                   MORVANEL_TEST_STYLES "/Gold.mv"},
-                  commandEnvironment, commandLog),
-              0)
-        << ReadFile(commandLog);
+    const std::string log = dir_.file("command.log");
+    const std::vector<std::string> apply{MORVANEL_COMMAND, "apply", input, "-o", reference, "--selection", mask,
+                                         "--rect", rect, "--style", MORVANEL_TEST_STYLES "/Gold.mv"};
+    ASSERT_EQ(RunProcess(apply, commandEnvironment, log), 0) << ReadFile(log);
     const HostImageSt expected = Load(reference);
     EXPECT_EQ(CountDifferences(fromGimp, expected), 0);
     EXPECT_GT(CountDifferences(fromGimp, original), 1000) << "the relief changed the selected area";
