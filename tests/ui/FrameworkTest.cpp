@@ -1,26 +1,19 @@
 // The dialog framework: file-type filters and the name rules of the
-// choosers, numbers typed into items, item texts, radio groups, the string
-// table and the sunken frame.
+// choosers, numbers typed into items, item texts and the string table.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QImage>
 #include <QLineEdit>
-#include <QPainter>
-#include <QRadioButton>
 
 #include "CDialog.h"
 #include "CFileDialog.h"
 #include "DialogItems.h"
 #include "UiStrings.h"
-#include "WinLayer.h"
 
 namespace {
 
-TEST(FileTypeFilter, EntriesAndTheirTypeExtensions) {
+TEST(FileTypeFilter, EntriesExtensionsAndNamesTypedWithoutADot) {
     const FileTypeFilter filter("Style (*.mv)|*.mv|Style set (*.mvs)|*.mvs|All files|*.mv;*.mvs|");
     ASSERT_EQ(filter.Count(), 3);
-    EXPECT_EQ(filter.TypeExtension(0), ".mv");
     EXPECT_EQ(filter.TypeExtension(1), ".mvs");
     EXPECT_EQ(filter.TypeExtension(2), "");  // the last entry gives none
     EXPECT_EQ(filter.TypeExtension(7), "");
@@ -29,35 +22,26 @@ TEST(FileTypeFilter, EntriesAndTheirTypeExtensions) {
     const QStringList names = filter.NameFilters();
     EXPECT_EQ(names[2], "All files (*.mv *.mvs)");
     EXPECT_EQ(filter.IndexOfNameFilter(names[1]), 1);
-}
+    EXPECT_EQ(FileTypeFilter("Style (*.mv)").Count(), 0);  // no bars, no entries
 
-TEST(FileTypeFilter, TextWithoutBarsHasNoEntries) {
-    EXPECT_EQ(FileTypeFilter("Style (*.mv)").Count(), 0);
-    EXPECT_EQ(FileTypeFilter("").Count(), 0);
-}
-
-TEST(FileTypeFilter, NameTypedWithoutDotGetsTheChosenOrDefaultExtension) {
-    const FileTypeFilter filter("Style list (*.mv1)|*.mv1|Style (*.mv)|*.mv|");
-    struct Case {
+    const struct {
         const char* typed;
         int index;
         const char* expected;
     } cases[] = {
-        {"/tmp/look", 1, "/tmp/look.mv"},        // last entry: the default extension
-        {"/tmp/look", 0, "/tmp/look.mv1"},       // the chosen entry's extension
-        {"/tmp/look.txt", 0, "/tmp/look.txt"},   // a dot: kept as typed
-        {"/tmp/v1.0/look", 0, "/tmp/v1.0/look.mv1"},  // a dot in a folder does not count
+        {"/tmp/look", 2, "/tmp/look.mv"},              // last entry: the default extension
+        {"/tmp/look", 1, "/tmp/look.mvs"},             // the chosen entry's extension
+        {"/tmp/look.txt", 0, "/tmp/look.txt"},         // a dot: kept as typed
+        {"/tmp/v1.0/look", 1, "/tmp/v1.0/look.mvs"},  // a dot in a folder does not count
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(filter.CompleteName(c.typed, c.index, ".mv"), c.expected) << c.typed << " " << c.index;
-}
 
-TEST(FileTypeFilter, ShippedFilterTextsSurviveTheStringLimit) {
-    // Texts are cut to 255 characters; a cut filter would lose its types.
+    // The shipped texts are cut to 255 characters; a cut filter would lose
+    // its types.
     EXPECT_EQ(FileTypeFilter(UiString(UiStringId::kLoadFilter)).Count(), 7);
-    EXPECT_EQ(FileTypeFilter(UiString(UiStringId::kSaveFilter)).Count(), 6);
     const FileTypeFilter save(UiString(UiStringId::kSaveFilter));
-    EXPECT_EQ(save.TypeExtension(save.LastIndex()), "");
+    EXPECT_EQ(save.Count(), 6);
     EXPECT_EQ(save.CompleteName("/x/look", save.LastIndex(), ".mv"), "/x/look.mv");
 }
 
@@ -101,31 +85,6 @@ TEST(CDialogItems, TextTooLongForTheBufferLeavesItUnchanged) {
     EXPECT_STREQ(fits, "abcdef");
 }
 
-TEST(CDialogItems, RadioRunsAndCheckBoxes) {
-    CDialog dialog(100);
-    for (short item = 5; item <= 7; ++item) dialog.SetItem(item, new QRadioButton(&dialog));
-    dialog.SetItem(8, new QCheckBox(&dialog));
-    SetRadioGroupState(dialog, 5, 7, 6);
-    EXPECT_EQ(GetRadioGroupState(dialog, 5, 7), 6);
-    ProcessChecksAndRadios(dialog, 7);  // the run 5..7 is found around item 7
-    EXPECT_EQ(GetRadioGroupState(dialog, 5, 7), 7);
-    EXPECT_FALSE(GetCheckBoxState(dialog, 6));
-    ProcessChecksAndRadios(dialog, 8);
-    EXPECT_TRUE(GetCheckBoxState(dialog, 8));
-    ProcessChecksAndRadios(dialog, 8);
-    EXPECT_FALSE(GetCheckBoxState(dialog, 8));
-}
-
-TEST(CDialogItems, EndsOnlyAfterOkOrCancel) {
-    CDialog dialog(100);
-    dialog.show();
-    dialog.ItemHit(5);
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.ItemHit(kItemCancel);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), kItemCancel);
-}
-
 TEST(UiStrings, MissingStringsLeaveTheBufferAndTablesExtend) {
     char buffer[16] = "unchanged";
     LoadString(99999, buffer, sizeof buffer);
@@ -134,39 +93,6 @@ TEST(UiStrings, MissingStringsLeaveTheBufferAndTablesExtend) {
     LoadString(99999, buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "A pane's own te");
     EXPECT_EQ(UiString(99999).size(), 41);
-}
-
-TEST(DrawEdge, SunkenFrameColours) {
-    QImage image(20, 10, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        DrawEdge(painter, CMacRect(0, 0, 20, 10));
-    }
-    const QRgb dark = qRgb(192, 192, 192);
-    const QRgb light = qRgb(220, 220, 220);
-    EXPECT_EQ(image.pixel(5, 0), dark);
-    EXPECT_EQ(image.pixel(0, 5), dark);
-    EXPECT_EQ(image.pixel(1, 5), dark);
-    EXPECT_EQ(image.pixel(19, 5), light);
-    EXPECT_EQ(image.pixel(5, 9), light);
-    EXPECT_EQ(image.pixel(5, 8), light);
-    EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
-}
-
-TEST(Draw3dRect, EdgesInTheirColoursWithTheInnerRightLine) {
-    QImage image(10, 8, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        Draw3dRect(painter, CMacRect(0, 0, 10, 8), RGB(10, 20, 30), RGB(200, 100, 0));
-    }
-    EXPECT_EQ(image.pixel(4, 0), qRgb(10, 20, 30));
-    EXPECT_EQ(image.pixel(0, 4), qRgb(10, 20, 30));
-    EXPECT_EQ(image.pixel(4, 7), qRgb(200, 100, 0));
-    EXPECT_EQ(image.pixel(9, 4), qRgb(200, 100, 0));
-    EXPECT_EQ(image.pixel(8, 4), qRgb(200, 100, 0));
-    EXPECT_EQ(image.pixel(7, 4), qRgb(255, 255, 255));
 }
 
 }  // namespace

@@ -1,95 +1,36 @@
-// The five panes of the real main dialog on a real image file: every entry
-// reached by its control and undone, locks, tab changes, the colour control,
-// the light-direction disc and the bevel curve.
+// The five panes of the real main dialog: every entry reached by its control
+// and undone, locks, tab changes, the colour control, the light-direction
+// disc, the bevel curve and the image lists.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
-#include <QTimer>
 
-#include "AppFolder.h"
 #include "CLightingTabPane.h"
-#include "CMainDlg.h"
-#include "CEnvironTabPane.h"
 #include "CMaterialTabPane.h"
-#include "CTextureTabPane.h"
-#include "PsImageCombo.h"
-#include "PsImageComboView.h"
 #include "CModelingTabPane.h"
-#include "CShadeApp.h"
-#include "CTabView.h"
-#include "DialogItems.h"
-#include "DialogTestSupport.h"
-#include "ImageFileDlgHost.h"
-#include "InstallData.h"
+#include "CTextureTabPane.h"
+#include "MainDlgFixture.h"
 #include "PsColor.h"
 #include "PsControlAngle.h"
-#include "PsControlButton.h"
 #include "PsControlMathTbl.h"
-#include "RgbaPng.h"
+#include "PsImageCombo.h"
+#include "PsImageComboView.h"
+#include "PsParamSlider.h"
 
 namespace {
 
-enum PaneIndex { kModeling, kMaterial, kTexture, kForeground, kLighting };
+using namespace morvanel_test;
 
-void WriteSquare(const std::string& path) {
-    DibEx colour(1), alpha(1);
-    colour.Setup(120, 90, 24);
-    alpha.Setup(120, 90, 8);
-    for (int32_t line = 0; line < 90; ++line) {
-        uint8_t* c = colour.CommitLine(line);
-        uint8_t* a = alpha.CommitLine(line);
-        for (int32_t x = 0; x < 120; ++x, c += 3) {
-            a[x] = (x > 20 && x < 100 && line > 15 && line < 75) ? 255 : 0;
-            c[0] = 90, c[1] = static_cast<uint8_t>(x), c[2] = 200;
-        }
-    }
-    colour.Decommit();
-    alpha.Decommit();
-    ASSERT_EQ(RgbaPng_Save(path, &colour, &alpha), 1);
-}
-
-struct PanesFixture : ::testing::Test {
-    morvanel_test::TempDir dir;
-    morvanel_test::DialogHome home{dir};
-    std::string input = dir.file("square.png");
-    AppPaths paths;
-    CShadeApp app;
-    std::unique_ptr<ImageFileDlgHost> host;
-    std::unique_ptr<CMainDlg> dialog;
-
+struct PanesFixture : MainDlgFixture {
     void SetUp() override {
-        WriteSquare(input);
-        ASSERT_EQ(SeedSystemFolder(GetPreferencesFolder()), 1);
-        paths = SetupAppPaths();
-        app.SetFolders(paths.systemFolder, paths.textureFolder, paths.foregroundFolder);
-        host = std::make_unique<ImageFileDlgHost>(app, input, dir.file("out.png"));
-        dialog = std::make_unique<CMainDlg>(app, *host, paths);
-        dialog->OnTimer(-1);
-        dialog->resize(900, 640);
-        dialog->show();
-        QApplication::processEvents();
-    }
-    CTabView& Tabs() const { return *dialog->GetTabView(); }
-    template <class Pane = CParamPane>
-    Pane& Show(int index) {
-        Tabs().setCurrentIndex(index);
-        return *static_cast<Pane*>(Tabs().Pane(index));
-    }
-    ShadeParams& P() { return app.Params(); }
-    void Undo() { dialog->ItemHit(MainItem::kUndo); }
-    static void Type(QLineEdit* field, const QString& text) {
-        field->setText(text);
-        QTest::keyClick(field, Qt::Key_Return);
+        MainDlgFixture::SetUp();
+        Open();
     }
 };
 
@@ -165,22 +106,31 @@ TEST_F(PanesFixture, EveryPaneEntryIsReachedByItsControlAndUndone) {
     EXPECT_EQ(reached, kShadeParamsScriptCount - 8);
 }
 
-TEST_F(PanesFixture, HeightSliderStopsAtOneAndBadNumbersRestoreTheField) {
-    CParamPane& pane = Show(kModeling);
-    PsParamSlider* height = pane.FindSlider("pMhe");
-    height->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(P().Height, 1);
-    QLineEdit* field = height->GetEdit()->Field();
-    for (const char* bad : {"0", "12a", "101", ""}) {
-        Type(field, bad);
-        EXPECT_EQ(field->text(), "1") << bad;
-        EXPECT_EQ(P().Height, 1) << bad;
+TEST_F(PanesFixture, SlidersStopAtTheirEndsAndBadNumbersRestoreTheField) {
+    const struct {
+        int pane;
+        const char* key;
+        int32_t min, max;
+    } cases[] = {{kModeling, "pMhe", 1, 100}, {kTexture, "pTox", -100, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        PsParamSlider* slider = Show(c.pane).FindSlider(c.key);
+        QLineEdit* field = slider->GetEdit()->Field();
+        const int32_t before = ShadeParamInt(P(), PaneEntry(c.key));
+        ASSERT_NE(before, c.min);
+        EXPECT_EQ(slider->GetSliderControl()->minimum(), c.min);
+        EXPECT_EQ(slider->GetSliderControl()->maximum(), c.max);
+        Type(field, QString::number(c.min));
+        EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), c.min);
+        for (const QString& bad : {QString::number(c.min - 1), QString::number(c.max + 1), QString("12a"), QString()}) {
+            Type(field, bad);
+            EXPECT_EQ(field->text(), QString::number(c.min)) << bad.toStdString();
+            EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), c.min) << bad.toStdString();
+        }
+        // The typed number was one undo step, the refused ones none.
+        Undo();
+        EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), before);
     }
-    Type(field, "100");
-    EXPECT_EQ(P().Height, 100);
-    PsParamSlider* offset = Show(kTexture).FindSlider("pTox");
-    Type(offset->GetEdit()->Field(), "-100");
-    EXPECT_EQ(P().TextureOffX, -100);
 }
 
 TEST_F(PanesFixture, DoubleClickOnALabelResetsTheEntryInOneStep) {
@@ -198,7 +148,7 @@ TEST_F(PanesFixture, DoubleClickOnALabelResetsTheEntryInOneStep) {
     EXPECT_EQ(P().TextureScale, 100);
 }
 
-TEST_F(PanesFixture, LockDisablesThePaneAndALoadLeavesItsGroup) {
+TEST_F(PanesFixture, LockDisablesThePaneAndALoadLeavesItsGroupTabChangesKeepBoth) {
     const std::string style = dir.file("red.mv");
     P().Specular = 40;
     P().Smooth = 30;
@@ -221,27 +171,17 @@ TEST_F(PanesFixture, LockDisablesThePaneAndALoadLeavesItsGroup) {
     EXPECT_EQ(P().Specular, 100);  // locked
     EXPECT_EQ(P().Smooth, 30);     // loaded
 
-    // The lock survives a change of tab, and the button unlocks.
+    // A change of tab rebuilds the pane with its values and its lock; the
+    // button unlocks.
     Show(kLighting);
+    EXPECT_FALSE(material.IsBuilt());
     CParamPane& again = Show(kMaterial);
+    EXPECT_EQ(again.FindSlider("pMsp")->GetSliderControl()->value(), 100);
+    EXPECT_EQ(again.FindSlider("pMsp")->GetEdit()->Field()->text(), "100");
     EXPECT_FALSE(again.FindSlider("pMsp")->GetSliderControl()->isEnabled());
     QTest::mouseClick(again.GetLockButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog->Model().Locks().IsLocked(kLockMaterial));
     EXPECT_TRUE(again.FindSlider("pMsp")->GetSliderControl()->isEnabled());
-}
-
-TEST_F(PanesFixture, TabChangeRebuildsThePaneAndKeepsItsValues) {
-    CParamPane& texture = Show(kTexture);
-    texture.FindSlider("pTbu")->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMinimum);
-    QWidget* content = texture.findChild<QWidget*>("Content");
-    Show(kLighting);
-    EXPECT_FALSE(texture.IsBuilt());
-    EXPECT_EQ(texture.FindSlider("pTbu"), nullptr);
-    Show(kTexture);
-    EXPECT_NE(texture.findChild<QWidget*>("Content"), nullptr);
-    EXPECT_NE(texture.findChild<QWidget*>("Content"), content);
-    EXPECT_EQ(texture.FindSlider("pTbu")->GetSliderControl()->value(), -100);
-    EXPECT_EQ(texture.FindSlider("pTbu")->GetEdit()->Field()->text(), "-100");
 }
 
 TEST_F(PanesFixture, ColourModesKeepTheColour) {
@@ -283,12 +223,13 @@ TEST_F(PanesFixture, ColourModesKeepTheColour) {
     EXPECT_EQ(color.GetSlider(0)->Field()->text(), QString::number(r));
 }
 
-TEST_F(PanesFixture, ShowingTheColourNeverRewritesTheRgbThatRenders) {
+TEST_F(PanesFixture, ColourIsShownFromTheRgbThatRendersAndRestsWithThrough) {
     // A colour whose hue, saturation and value no longer match (as after a
-    // capture) is shown from its red, green and blue.
+    // capture) is shown from its red, green and blue, which stay.
     dialog->Model().Ui().colorMode = kColorModeHsv;
     P().ColorR = 10, P().ColorG = 200, P().ColorB = 77;
     P().ColorH = 300, P().ColorS = 5, P().ColorV = 5;
+    P().Through = 0;
     dialog->RefreshPanes();
     auto& material = Show<CMaterialTabPane>(kMaterial);
     EXPECT_EQ(P().ColorR, 10);
@@ -297,6 +238,12 @@ TEST_F(PanesFixture, ShowingTheColourNeverRewritesTheRgbThatRenders) {
     ShadeParams derived = P();
     ShadeParamsDeriveColorHsv(derived);
     EXPECT_EQ(material.GetColor()->GetSlider(0)->Field()->text(), QString::number(derived.ColorH));
+
+    EXPECT_TRUE(material.GetColor()->IsWindowEnabled());
+    material.FindCheck("pMth")->click();
+    EXPECT_EQ(P().Through, 1);
+    EXPECT_FALSE(material.GetColor()->IsWindowEnabled());
+    EXPECT_FALSE(material.GetColor()->GetSlider(0)->Slider()->isEnabled());
 }
 
 TEST_F(PanesFixture, HueRampShowsTheCircleAndSaturationFollowsHue) {
@@ -315,19 +262,6 @@ TEST_F(PanesFixture, HueRampShowsTheCircleAndSaturationFollowsHue) {
     QApplication::processEvents();
     EXPECT_NE(color.GetSlider(1)->RampColor(200, 201), before);
     EXPECT_GT(color.GetSlider(1)->Ramp()->Paints(), paints);
-    // Setting the value a slider already has changes nothing.
-    EXPECT_FALSE(hue->SetValue(hue->GetValue(), true));
-}
-
-TEST_F(PanesFixture, ThroughRestsTheColourControl) {
-    auto& material = Show<CMaterialTabPane>(kMaterial);
-    P().Through = 0;
-    dialog->RefreshPanes();
-    EXPECT_TRUE(material.GetColor()->IsWindowEnabled());
-    material.FindCheck("pMth")->click();
-    EXPECT_EQ(P().Through, 1);
-    EXPECT_FALSE(material.GetColor()->IsWindowEnabled());
-    EXPECT_FALSE(material.GetColor()->GetSlider(0)->Slider()->isEnabled());
 }
 
 TEST_F(PanesFixture, LightDiscSetsBothAnglesFromTheMouse) {
@@ -403,15 +337,11 @@ TEST_F(PanesFixture, BevelCurveFollowsTheModelEntries) {
     EXPECT_EQ(curve.BaseMarkerX(), curve.width() - PsControlMathTbl::kPlotInset - 1);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     auto& texture = Show<CTextureTabPane>(kTexture);
     PsImageCombo& list = dialog->Model().TextureList();
     const std::string image = dir.file("mine.png");
-    WriteSquare(image);
+    WriteDisc(image, 60, 40);
 
     const int32_t count = list.GetCount();
     ASSERT_TRUE(texture.AddImage(image));
@@ -450,36 +380,17 @@ TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     EXPECT_FALSE(texture.GetDeleteButton()->isEnabled());
     EXPECT_FALSE(texture.DeleteImage());
 
+    // A path too long for the entry is refused.
+    const std::string kept = P().TextureFilename;
+    OnNextModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+    EXPECT_FALSE(texture.AddImage("/" + std::string(300, 'a') + ".png"));
+    EXPECT_EQ(P().TextureFilename, kept);
+
     QTest::mouseClick(texture.GetLockButton(), Qt::LeftButton);
     EXPECT_FALSE(texture.GetListView()->isEnabled());
     EXPECT_FALSE(texture.GetAddButton()->isEnabled());
     EXPECT_FALSE(texture.AddImage(image));
 }
-
-TEST_F(PanesFixture, AnImagePathTooLongForTheEntryIsRefused) {
-    auto& foreground = Show<CEnvironTabPane>(kForeground);
-    const std::string kept = P().ForegroundFilename;
-    morvanel_test::OnNextModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
-    EXPECT_FALSE(foreground.AddImage("/" + std::string(300, 'a') + ".png"));
-    EXPECT_EQ(P().ForegroundFilename, kept);
-}
-
-// Answers every message box while it lives and keeps their texts.
-struct MessageRecorder {
-    QStringList texts;
-    QTimer timer;
-    MessageRecorder() {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr || !box->isVisible()) return;
-            texts << box->text();
-            box->accept();
-        });
-        timer.start();
-    }
-    int Count(const QString& part) const { return static_cast<int>(texts.filter(part).size()); }
-};
 
 TEST_F(PanesFixture, UnreadableImagesAreMarkedToldOnceAndRenderedWithout) {
     auto& texture = Show<CTextureTabPane>(kTexture);
@@ -490,7 +401,7 @@ TEST_F(PanesFixture, UnreadableImagesAreMarkedToldOnceAndRenderedWithout) {
         out << "\x89PNG\r\n\x1a\n but not an image";
     }
     const std::string gone = dir.file("gone.png");
-    WriteSquare(gone);
+    WriteDisc(gone, 60, 40);
     MessageRecorder messages;
 
     // A corrupt file: marked in the list, told once however often the

@@ -115,18 +115,13 @@ TEST_F(MonitorFixture, ClickZoomsAtThePointAndDragStopsAtTheEdges) {
     EXPECT_EQ(monitor.GetViewRect().left, 0);
     EXPECT_EQ(monitor.GetViewRect().Width(), 400);
 
-    // Zooming out keeps the view for the next zoom.
+    // The render rectangle counts lines from the bottom.
     const CMacRect view = monitor.GetViewRect();
+    EXPECT_EQ(monitor.GetRenderRect(), CMacRect(view.left, 1500 - view.bottom, view.right, 1500 - view.top));
+    // Zooming out keeps the view for the next zoom.
     monitor.SetZoom(false);
     monitor.SetZoom(true);
     EXPECT_EQ(monitor.GetViewRect(), view);
-}
-
-TEST_F(MonitorFixture, RenderRectangleCountsLinesFromTheBottom) {
-    SetUpImage(2000, 1500);
-    monitor.SetZoom(true);
-    const CMacRect view = monitor.GetViewRect();
-    EXPECT_EQ(monitor.GetRenderRect(), CMacRect(view.left, 1500 - view.bottom, view.right, 1500 - view.top));
 }
 
 TEST_F(MonitorFixture, UndoRestoresOnlyWhatTheLastRenderChanged) {
@@ -142,21 +137,20 @@ TEST_F(MonitorFixture, UndoRestoresOnlyWhatTheLastRenderChanged) {
     monitor.FullRender().Decommit();
 }
 
-TEST_F(MonitorFixture, PaintShowsGreyMarginsAndTheSunkenFrame) {
+TEST_F(MonitorFixture, PaintShowsGreyMarginsAndTheSunkenFrameAndNothingBeforeTheImage) {
     SetUpImage(800, 200);
     monitor.Update();
     const QImage shown = monitor.grab().toImage();
-    EXPECT_EQ(shown.pixel(200, 50), qRgb(228, 228, 228));     // margin above the image
-    EXPECT_EQ(shown.pixel(200, 150), qRgb(30, 60, 90));       // the image (no render yet)
-    EXPECT_EQ(shown.pixel(0, 150), qRgb(192, 192, 192));      // frame, left
-    EXPECT_EQ(shown.pixel(403, 150), qRgb(220, 220, 220));    // frame, right
-}
+    EXPECT_EQ(shown.pixel(200, 50), qRgb(228, 228, 228));   // margin above the image
+    EXPECT_EQ(shown.pixel(200, 150), qRgb(30, 60, 90));     // the image (no render yet)
+    EXPECT_EQ(shown.pixel(0, 150), qRgb(192, 192, 192));    // frame, left
+    EXPECT_EQ(shown.pixel(403, 150), qRgb(220, 220, 220));  // frame, right
 
-TEST_F(MonitorFixture, NothingIsUsedBeforeTheImageIsReady) {
-    monitor.resize(300, 200);
-    monitor.Setup(&target, 4, nullptr, nullptr, true);
-    EXPECT_FALSE(monitor.MouseEvent(kMouseDown, QPoint(100, 100)));
-    EXPECT_EQ(monitor.grab().toImage().pixel(100, 100), qRgb(228, 228, 228));
+    PsMonitor empty;
+    empty.resize(300, 200);
+    empty.Setup(&target, 4, nullptr, nullptr, true);
+    EXPECT_FALSE(empty.MouseEvent(kMouseDown, QPoint(100, 100)));
+    EXPECT_EQ(empty.grab().toImage().pixel(100, 100), qRgb(228, 228, 228));
 }
 
 }  // namespace

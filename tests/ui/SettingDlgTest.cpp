@@ -14,24 +14,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "AppFolder.h"
-#include "CMainDlg.h"
-#include "CShadeApp.h"
-#include "DialogTestSupport.h"
-#include "ImageFileDlgHost.h"
-#include "InstallData.h"
-#include "PsControlButton.h"
-#include "PsMonitor.h"
-#include "RgbaPng.h"
+#include "MainDlgFixture.h"
 #include "SettingDlg.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using morvanel_test::OnNextModal;
+using namespace morvanel_test;
 
 struct SettingDlgFixture : ::testing::Test {
-    morvanel_test::TempDir dir;
+    TempDir dir;
     ShadeParams params{};
     char lastFolder[256] = "/last";
     std::unique_ptr<SettingDlg> dialog;
@@ -85,22 +77,6 @@ TEST_F(SettingDlgFixture, ItemsShowTheRecordAndDimWithTheirSwitches) {
     EXPECT_TRUE(Enabled(SettingItem::kFolder) && Enabled(SettingItem::kFolderButton));
 }
 
-TEST_F(SettingDlgFixture, SubdivisionZeroSurvivesOkAndLargeOnesRaiseTheList) {
-    params.MotionDevide = 0;
-    Open();
-    dialog->ItemHit(kItemOk);
-    EXPECT_EQ(params.MotionDevide, 0);
-
-    params.MotionDevide = 12;
-    Open();
-    auto* popup = Item<QComboBox>(SettingItem::kMotionDevide);
-    EXPECT_EQ(popup->count(), 12);
-    EXPECT_FALSE(popup->currentText().isEmpty());
-    popup->setCurrentIndex(4);
-    dialog->ItemHit(kItemOk);
-    EXPECT_EQ(params.MotionDevide, 5);
-}
-
 TEST_F(SettingDlgFixture, CancelLeavesEveryEntry) {
     const ShadeParams before = params;
     Open();
@@ -115,8 +91,17 @@ TEST_F(SettingDlgFixture, CancelLeavesEveryEntry) {
     EXPECT_STREQ(lastFolder, "/last");
 }
 
-TEST_F(SettingDlgFixture, OkCreatesATypedFolderWhenTheUserAgrees) {
+TEST_F(SettingDlgFixture, OkKeepsSubdivisionsAndCreatesATypedFolderWhenTheUserAgrees) {
+    params.MotionDevide = 0;  // no subdivision survives an OK
     Open();
+    dialog->ItemHit(kItemOk);
+    EXPECT_EQ(params.MotionDevide, 0);
+
+    params.MotionDevide = 12;  // more than the list offers raises it
+    Open();
+    auto* popup = Item<QComboBox>(SettingItem::kMotionDevide);
+    EXPECT_EQ(popup->count(), 12);
+    popup->setCurrentIndex(4);
     Item<QCheckBox>(SettingItem::kCopyImageFile)->click();
     Item<QRadioButton>(SettingItem::kSizeFixed)->click();
     Item<QLineEdit>(SettingItem::kFixedSize)->setText("250");
@@ -137,46 +122,22 @@ TEST_F(SettingDlgFixture, OkCreatesATypedFolderWhenTheUserAgrees) {
     EXPECT_EQ(params.SizeStandard, kSizeStandardFixed);
     EXPECT_EQ(params.SizeFixedStandard, 250);
     EXPECT_EQ(params.TextureLocateCanvas, 1);
+    EXPECT_EQ(params.MotionDevide, 5);
     EXPECT_EQ(dialog->result(), kItemOk);
 }
 
-// A square on a transparent ground, as a PNG with alpha.
-void WriteSquare(const std::string& path, int32_t size) {
-    DibEx colour(1), alpha(1);
-    colour.Setup(size, size, 24);
-    alpha.Setup(size, size, 8);
-    colour.Fill(180, 120, 60);
-    for (int32_t line = 0; line < size; ++line) {
-        uint8_t* a = alpha.CommitLine(line);
-        for (int32_t x = 0; x < size; ++x)
-            a[x] = x > size / 4 && x < size * 3 / 4 && line > size / 4 && line < size * 3 / 4 ? 255 : 0;
-    }
-    alpha.Decommit();
-    ASSERT_EQ(RgbaPng_Save(path, &colour, &alpha), 1);
-}
-
-TEST(MainDlgSettings, TheSettingsButtonOpensTheDialogAndOkRerendersThePreview) {
-    morvanel_test::TempDir dir;
-    morvanel_test::DialogHome home{dir};
-    WriteSquare(dir.file("in.png"), 160);
-    ASSERT_EQ(SeedSystemFolder(GetPreferencesFolder()), 1);
-    const AppPaths paths = SetupAppPaths();
-    CShadeApp app;
-    app.SetFolders(paths.systemFolder, paths.textureFolder, paths.foregroundFolder);
-    ImageFileDlgHost host(app, dir.file("in.png"), dir.file("out.png"));
-    CMainDlg main(app, host, paths);
-    main.OnTimer(-1);
-    main.show();
-    PsControlButton* settings = main.GetButton(MainItem::kSettings);
+TEST_F(MainDlgFixture, TheSettingsButtonOpensTheDialogAndOkRerendersThePreview) {
+    Open();
+    PsControlButton* settings = Button(MainItem::kSettings);
     ASSERT_TRUE(settings->isEnabled());
-    app.Params().SizeStandard = kSizeStandardCanvas;
-    const QImage before = main.GetMonitor()->ShownImage();
+    P().SizeStandard = kSizeStandardCanvas;
+    const QImage before = Preview();
 
     // Cancel changes nothing and renders nothing new.
     OnNextModal<SettingDlg>([](SettingDlg* shown) { shown->ItemHit(kItemCancel); });
     settings->click();
-    EXPECT_EQ(app.Params().SizeStandard, kSizeStandardCanvas);
-    EXPECT_EQ(main.GetMonitor()->ShownImage(), before);
+    EXPECT_EQ(P().SizeStandard, kSizeStandardCanvas);
+    EXPECT_EQ(Preview(), before);
 
     // A small fixed reference size makes the relief much steeper.
     OnNextModal<SettingDlg>([](SettingDlg* shown) {
@@ -185,9 +146,9 @@ TEST(MainDlgSettings, TheSettingsButtonOpensTheDialogAndOkRerendersThePreview) {
         shown->ItemHit(kItemOk);
     });
     settings->click();
-    EXPECT_EQ(app.Params().SizeStandard, kSizeStandardFixed);
-    EXPECT_EQ(app.Params().SizeFixedStandard, 12);
-    EXPECT_NE(main.GetMonitor()->ShownImage(), before);
+    EXPECT_EQ(P().SizeStandard, kSizeStandardFixed);
+    EXPECT_EQ(P().SizeFixedStandard, 12);
+    EXPECT_NE(Preview(), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <QApplication>
@@ -22,41 +23,25 @@ using morvanel_test::OnNextModal;
 
 // Spot 1 underlined, spot 2 framed, spot 3 without highlight, spot 4 with
 // an address that is not a web page.
-constexpr const char* kProfile = R"([MAIN]
-Develop="tests"
-HotSpot=4
-HotSpotColorR=255
-HotSpotColorG=0
-HotSpotColorB=255
-[HotSpot1]
-URL="https://example.org/one"
-Mode=1
-x1=20
-y1=250
-x2=220
-y2=270
-[HotSpot2]
-URL="http://example.org/two"
-Mode=2
-x1=250
-y1=20
-x2=350
-y2=80
-[HotSpot3]
-URL="https://example.org/three"
-Mode=0
-x1=250
-y1=120
-x2=350
-y2=180
-[HotSpot4]
-URL="file:///etc/passwd"
-Mode=2
-x1=20
-y1=120
-x2=120
-y2=180
-)";
+std::string Profile() {
+    const struct {
+        const char* url;
+        int mode, x1, y1, x2, y2;
+    } spots[] = {
+        {"https://example.org/one", 1, 20, 250, 220, 270},
+        {"http://example.org/two", 2, 250, 20, 350, 80},
+        {"https://example.org/three", 0, 250, 120, 350, 180},
+        {"file:///etc/passwd", 2, 20, 120, 120, 180},
+    };
+    std::ostringstream text;
+    text << "[MAIN]\nDevelop=\"tests\"\nHotSpot=4\nHotSpotColorR=255\nHotSpotColorG=0\nHotSpotColorB=255\n";
+    for (int i = 0; i < 4; ++i) {
+        const auto& spot = spots[i];
+        text << "[HotSpot" << i + 1 << "]\nURL=\"" << spot.url << "\"\nMode=" << spot.mode << "\nx1=" << spot.x1
+             << "\ny1=" << spot.y1 << "\nx2=" << spot.x2 << "\ny2=" << spot.y2 << "\n";
+    }
+    return text.str();
+}
 
 void Send(QWidget* widget, QEvent::Type type, QPoint at) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
@@ -68,7 +53,7 @@ struct SplashFixture : ::testing::Test {
     morvanel_test::TempDir dir;
     QStringList opened;
 
-    void SetUp() override { std::ofstream(dir.file("Splash.inf")) << kProfile; }
+    void SetUp() override { std::ofstream(dir.file("Splash.inf")) << Profile(); }
     std::unique_ptr<SplashDlg> Make() {
         auto splash = std::make_unique<SplashDlg>(dir.path().string());
         splash->SetBrowse([this](const QString& url) { opened << url; });
