@@ -1,4 +1,5 @@
-// The parameter block's paths and entry slots, and the strip height.
+// The parameter block's paths and entry slots, the strip height, and the
+// shell's messages without a window.
 #include "HostParamBlock.h"
 #include "PluginMessages.h"
 #include "Selectors.h"
@@ -9,29 +10,13 @@ namespace {
 
 using namespace plugin_test;
 
-TEST(HostParamBlockPaths, LongStringIsCutTo254WithLengthAndTerminator) {
-    const std::string text(300, 'x');
-    uint8_t field[kStr255Size];
-    std::memset(field, 0xEE, sizeof field);
-    StringToStr255(text.c_str(), field);
-    EXPECT_EQ(field[0], 254);
-    EXPECT_EQ(field[254], 'x');
-    EXPECT_EQ(field[255], 0);
-    char back[kShadeParamsPathSize];
-    Str255ToString(field, back);
-    EXPECT_EQ(std::string(back), text.substr(0, 254));
-
-    StringToStr255("", field);
-    EXPECT_EQ(field[0], 0);
-    EXPECT_EQ(field[1], 0);
-}
-
-TEST(HostParamBlockPaths, EntriesTravelBothWays) {
+TEST(HostParamBlock, EntriesAndPathsTravelBothWays) {
     ShadeParams params = DefaultParams();
     params.Height = 77;
     params.ShadowDist = -3;
     params.LightAngleH[2] = 200;
-    std::strcpy(params.TextureFilename, "Texture/wood.jpg");
+    const std::string longPath(kShadeParamsPathSize - 1, 'x');
+    std::strcpy(params.TextureFilename, longPath.c_str());
     HostParamBlock block = BlockOf(params);
     EXPECT_EQ(*HostParamBlockInt(block, 7), 77);
     EXPECT_EQ(*HostParamBlockInt(block, 51), 200);
@@ -39,36 +24,49 @@ TEST(HostParamBlockPaths, EntriesTravelBothWays) {
     EXPECT_EQ(HostParamBlockInt(block, 24), nullptr);
     EXPECT_EQ(HostParamBlockInt(block, 59), nullptr);
     EXPECT_EQ(HostParamBlockPath(block, 7), nullptr);
+    // A path is cut to 254 characters, with its length and a terminator.
+    EXPECT_EQ(block.texturePath[0], 254);
+    EXPECT_EQ(block.texturePath[254], 'x');
+    EXPECT_EQ(block.texturePath[255], 0);
+    EXPECT_EQ(block.foregroundPath[0], 0);
+    EXPECT_EQ(block.foregroundPath[1], 0);
 
     ShadeParams copy{};
     PhotoshopToApp(block, copy);
     EXPECT_EQ(copy.Height, 77);
     EXPECT_EQ(copy.ShadowDist, -3);
     EXPECT_EQ(copy.LightAngleH[2], 200);
-    EXPECT_STREQ(copy.TextureFilename, "Texture/wood.jpg");
+    EXPECT_EQ(std::string(copy.TextureFilename), longPath.substr(0, 254));
     EXPECT_EQ(copy.ColorH, 0);  // not scripted
 }
 
-TEST(StripPlan, GrowsInStepsOfTenAndIsCappedToTheHeight) {
-    const HostRect fifty{0, 0, 50, 10};
-    const StripPlanSt first = PlanStrips(1, fifty, 3, 1 << 24);
-    EXPECT_EQ(first.stripRows, 50);  // 1, 11, ..., 51 -> 50
-    EXPECT_EQ(first.maxSpace, 50 * 70);
-
-    const HostRect tall{0, 0, 200, 10};
-    EXPECT_EQ(PlanStrips(50, tall, 3, 50000).stripRows, 80);
-    EXPECT_EQ(PlanStrips(1, tall, 3, 50000).stripRows, 81);
-    // Already enough: the stored value is kept, never shrunk.
-    EXPECT_EQ(PlanStrips(120, tall, 3, 50000).stripRows, 120);
-    // Nothing offered: one row at a time.
-    EXPECT_EQ(PlanStrips(1, tall, 3, 0).stripRows, 1);
-}
-
-TEST(StripPlan, NeverBelowOneRow) {
-    EXPECT_EQ(PlanStrips(0, HostRect{0, 0, 200, 10}, 3, 0).stripRows, 1);
-    EXPECT_EQ(PlanStrips(7, HostRect{5, 0, 5, 10}, 3, 1 << 20).stripRows, 7);
-    // A height near the 16-bit limit does not wrap.
-    EXPECT_EQ(PlanStrips(32760, HostRect{0, 0, 32767, 1}, 3, INT32_MAX).stripRows, 32767);
+// Rows per strip grow from the stored value in steps of ten while a strip
+// costs less than a tenth of the memory offered; a row costs
+// width + 2 * planes * width bytes.
+TEST(StripPlan, StoredRowsGrowInStepsOfTenUpToTheHeight) {
+    const struct {
+        int16_t stored;
+        HostRect area;
+        int32_t maxSpace;
+        int16_t rows;
+    } cases[] = {
+        {1, {0, 0, 50, 10}, 1 << 24, 50},             // 1, 11, ..., 51: the height
+        {50, {0, 0, 200, 10}, 50000, 80},             // 70 * 80 >= 5000
+        {1, {0, 0, 200, 10}, 50000, 81},
+        {120, {0, 0, 200, 10}, 50000, 120},           // never shrunk
+        {1, {0, 0, 200, 10}, 0, 1},                   // nothing offered
+        {0, {0, 0, 200, 10}, 0, 1},                   // never below one row
+        {7, {5, 0, 5, 10}, 1 << 20, 7},               // an empty area keeps it
+        {32760, {0, 0, 32767, 1}, INT32_MAX, 32767},  // no 16-bit wrap
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored << " rows stored, " << c.maxSpace << " bytes");
+        const StripPlanSt plan = PlanStrips(c.stored, c.area, 3, c.maxSpace);
+        EXPECT_EQ(plan.stripRows, c.rows);
+        if (c.maxSpace == 1 << 24) {
+            EXPECT_EQ(plan.maxSpace, 50 * 70);
+        }
+    }
 }
 
 TEST(ShellMessages, ErrorShowsCodeAndCheckpointAndIsRemembered) {

@@ -1,12 +1,11 @@
 #pragma once
 // Shared set-up of the plug-in tests: the real library loaded once, a
-// private home, parameter blocks holding the default values, images with a
-// recognisable pattern, and a way to let the host core serve strips to the
-// shell's functions called directly.
+// private home, parameter blocks, images with a recognisable pattern, and a
+// way to let the host core serve strips to the shell's functions called
+// directly.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +33,13 @@ inline ShadeParams DefaultParams() {
     return params;
 }
 
+// The defaults without shadows: quick to render.
+inline ShadeParams NoShadows() {
+    ShadeParams params = DefaultParams();
+    params.ShadowEnableMain = params.ShadowEnableSub = 0;
+    return params;
+}
+
 inline std::vector<uint8_t> BlockBytes(const HostParamBlock& block) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(&block);
     return {bytes, bytes + sizeof block};
@@ -52,6 +58,12 @@ inline HostParamBlock BlockOf(const ShadeParams& params) {
     HostParamBlockInit(block);
     AppToPhotoshop(params, block);
     return block;
+}
+
+// Stores params as the block a dialog run left and asks for a silent run.
+inline void PrepareSilent(FilterHost& host, const ShadeParams& params = NoShadows()) {
+    host.SetParameters(BlockBytes(BlockOf(params)));
+    host.ClearRecordedDescriptor(kPlayDialogDontDisplay);
 }
 
 // Every byte differs from its neighbours: value = (x * 7 + y * 13 + plane * 61) % 256.
@@ -96,6 +108,7 @@ public:
         r.inRect = r.outRect = r.maskRect = HostRect{0, 0, 0, 0};
         host_.AdvanceState();
     }
+    static FilterHost& Current() { return *current_; }
 
 private:
     FilterHost& host_;
