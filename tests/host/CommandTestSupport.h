@@ -1,5 +1,6 @@
 #pragma once
-// Running the morvanel command as a child process, and test images.
+// Running the morvanel command as a child process, test images, and the
+// fixture of a temporary folder with a system folder and home of its own.
 #include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -8,16 +9,34 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "FilterHost.h"
+#include "HostAction.h"
+#include "HostCommand.h"
 #include "HostImageFile.h"
 #include "TempDir.h"
 
 namespace morvanel_test {
+
+namespace fs = std::filesystem;
+
+inline const std::string kGoldStyle = std::string(MORVANEL_TEST_STYLES) + "/Gold.mv";
+inline const std::string kBadFiles = std::string(MORVANEL_TEST_BAD_FILES) + "/";
+
+// In a child process: runs the command with args and the test plug-in.
+[[noreturn]] inline void ExecMorvanel(const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
+    ::execv(MORVANEL_COMMAND, argv.data());
+    ::_exit(127);
+}
 
 // Runs the command with args in the folder cwd (empty: this one); its
 // standard error goes to errorFile, its standard output to outputFile.  With
@@ -28,17 +47,12 @@ inline int RunMorvanel(const std::vector<std::string>& args, const std::string& 
                        rlim_t addressSpace = RLIM_INFINITY) {
     const pid_t child = ::fork();
     if (child == 0) {
-        std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
         if (std::freopen(errorFile.c_str(), "w", stderr) == nullptr ||
             std::freopen(outputFile.c_str(), "w", stdout) == nullptr || (!cwd.empty() && ::chdir(cwd.c_str()) != 0))
             ::_exit(126);
-        ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
         const struct rlimit limit{addressSpace, addressSpace};
         if (addressSpace != RLIM_INFINITY && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(125);
-        ::execv(MORVANEL_COMMAND, argv.data());
-        ::_exit(127);
+        ExecMorvanel(args);
     }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -53,14 +67,7 @@ inline constexpr int kNoTerminal = -2;
 inline int RunMorvanelOnTerminal(const std::vector<std::string>& args, std::string& text, bool interrupt = false) {
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (child == 0) {
-        std::vector<char*> argv{const_cast<char*>(MORVANEL_COMMAND)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::setenv("MORVANEL_PLUGIN", MORVANEL_TEST_PLUGIN, 1);
-        ::execv(MORVANEL_COMMAND, argv.data());
-        ::_exit(127);
-    }
+    if (child == 0) ExecMorvanel(args);
     if (child < 0) return kNoTerminal;
     text.clear();
     bool interrupted = false;
@@ -82,6 +89,20 @@ inline int RunMorvanelOnTerminal(const std::vector<std::string>& args, std::stri
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline int CountOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Names of hidden files (temporaries) in a folder.
+inline std::vector<std::string> HiddenFilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().front() == '.') names.push_back(entry.path().filename().string());
+    return names;
 }
 
 // A light background with a dark disc in the middle; with 4 planes the
@@ -130,8 +151,8 @@ protected:
 
     std::string File(const std::string& name) const { return dir_.file(name); }
 
-    int Run(const std::vector<std::string>& args, const std::string& cwd = {}) {
-        const int code = RunMorvanel(args, File("stderr.txt"), cwd, File("stdout.txt"));
+    int Run(const std::vector<std::string>& args, const std::string& cwd = {}, rlim_t addressSpace = RLIM_INFINITY) {
+        const int code = RunMorvanel(args, File("stderr.txt"), cwd, File("stdout.txt"), addressSpace);
         errors_ = ReadFile(File("stderr.txt"));
         output_ = ReadFile(File("stdout.txt"));
         return code;
@@ -140,6 +161,13 @@ protected:
     void Write(const std::string& name, const HostImageSt& image) {
         std::string error;
         ASSERT_TRUE(HostImage_Save(File(name), image, error)) << error;
+    }
+
+    void WriteAction(const std::string& name, const DescriptorItems& items) {
+        HostActionSt action;
+        action.descriptor = items;
+        std::string error;
+        ASSERT_TRUE(HostAction_Save(File(name), action, error)) << error;
     }
 
     TempDir dir_;

@@ -1,6 +1,6 @@
 // The real plug-in driven in-process through the filter host: strips with
 // padding under a small memory offer, a filter rectangle, the descriptor the
-// finish selector records.
+// finish selector records, progress and aborts.
 #include <gtest/gtest.h>
 
 #include "CommandTestSupport.h"
@@ -53,15 +53,6 @@ TEST_F(PluginThroughHost, SeveralPaddedStripsLeaveOutsideAndPaddingUntouched) {
         }
     }
     EXPECT_EQ(HostHandles_LiveCount(), liveBefore);  // the plug-in disposed what it took
-}
-
-TEST_F(PluginThroughHost, EmptyFilterRectangleWritesNothing) {
-    const HostImageSt original = morvanel_test::DiscImage(30, 20, 3);
-    FilterHost host(original, {});
-    host.SetFilterRect({5, 5, 5, 25});
-    host.SetRecordedDescriptor(HostStyle_Descriptor(HostStyle_Defaults()), kPlayDialogDontDisplay);
-    EXPECT_EQ(host.RunFilter(plugin_.Entry(), false), 0);
-    EXPECT_EQ(host.Image().pixels, original.pixels);
 }
 
 TEST_F(PluginThroughHost, SilentRunReportsProgressAndStopsWhenTheHostAborts) {
