@@ -1,51 +1,59 @@
+// Backup packs: the report texts, the pack header bytes, backing up in each
+// mode, restoring with conflicts, and refusing damaged or hostile packs.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
+#include <functional>
 
-#include "BackupFixture.h"
 #include "BackupText.h"
+#include "ShadeTestSupport.h"
 
 using namespace morvanel_test;
 namespace fs = std::filesystem;
 
 namespace {
 
-ino_t Inode(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
-std::vector<std::string> Names(const std::string& folder) {
+std::vector<std::string> StoredNames(const BackupDlgModel& backup) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
+    for (const PackEntrySt& entry : backup.Header().entries) names.push_back(entry.storedName);
     return names;
 }
 
-TEST(BackupText, SizeTextPicksTheUnitAndItsFirstDecimal) {
-    const std::pair<uint64_t, const char*> cases[] = {
-        {0, "0 "},          {999, "999 "},       {1000, "1K"},          {1099, "1K"},
-        {2300, "2.3K"},     {4900, "4.9K"},      {132116, "132.1K"},    {999999, "999.9K"},
+// The folder's file names with their inodes, in name order.
+std::vector<std::pair<std::string, ino_t>> Files(const std::string& folder) {
+    std::vector<std::pair<std::string, ino_t>> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        struct stat info {};
+        ::stat(entry.path().c_str(), &info);
+        files.emplace_back(entry.path().filename().string(), info.st_ino);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(BackupText, SizesFileTypesAndRenamedNames) {
+    const std::pair<uint64_t, const char*> sizes[] = {
+        {0, "0 "},          {999, "999 "},       {1000, "1K"},            {1099, "1K"},
+        {2300, "2.3K"},     {4900, "4.9K"},      {132116, "132.1K"},      {999999, "999.9K"},
         {1000000, "1M"},    {1550000, "1.5M"},   {4294967295ULL, "4.2G"}, {3000000000000ULL, "3T"},
     };
-    for (const auto& [bytes, text] : cases) EXPECT_EQ(KMG(bytes), text) << bytes;
+    for (const auto& [bytes, text] : sizes) EXPECT_EQ(KMG(bytes), text) << bytes;
     EXPECT_EQ(NumText(132116, 16, false), "132.1K");
     EXPECT_EQ(NumText(132116, 8, true), "  132.1K");
     EXPECT_EQ(NumText(132116, 3, false), "132");
     EXPECT_EQ(NumText(132116, 0, false), "13");  // the width is held at 2 at least
-}
 
-TEST(BackupText, FileTypesAndRenamedNames) {
     EXPECT_EQ(PackFileTypeOf("a.mv"), PackFileType::Style);
     EXPECT_EQ(PackFileTypeOf("a.MVS"), PackFileType::Set);
     EXPECT_EQ(PackFileTypeOf("x.tif"), PackFileType::Image);
@@ -92,15 +100,12 @@ TEST(PackHeader, EncodesEveryFieldAtItsOffset) {
 
 TEST_F(BackupFixture, AllStylesRestoreElsewhereByteForByteWithRepairedPaths) {
     auto backup = BackUp(kBackupAllStyles);
-    const PackHeaderSt& header = backup->Header();
-    EXPECT_EQ(header.styleCount, 2);
-    EXPECT_EQ(fs::file_size(pack), 132116u + header.totalSize);
-    std::vector<std::string> stored;
-    for (const PackEntrySt& entry : header.entries) stored.push_back(entry.storedName);
+    EXPECT_EQ(backup->Header().styleCount, 2);
+    EXPECT_EQ(fs::file_size(pack), 132116u + backup->Header().totalSize);
+    const std::vector<std::string> stored = StoredNames(*backup);
     EXPECT_EQ(stored.size(), 6u);  // two styles, two textures, one foreground, the set file
     EXPECT_TRUE(Contains(stored, "library.mvs"));
     EXPECT_FALSE(Contains(stored, "sand.png"));
-    EXPECT_TRUE(fs::exists(folders.styleFolder + "/temp.mvs"));
     EXPECT_TRUE(Contains(backup->Report(), "1. "));
 
     auto restorer = Restorer(pack, restore);
@@ -124,27 +129,31 @@ TEST_F(BackupFixture, AllStylesRestoreElsewhereByteForByteWithRepairedPaths) {
     EXPECT_EQ(restorer->Restored().size(), 6u);
 }
 
-TEST_F(BackupFixture, CurrentStyleModePacksOnlyTheSelectedStyleAndKeepsItSelected) {
+TEST_F(BackupFixture, TheOtherModesPackTheSelectedStyleOrEveryImage) {
     model->StyleList().SetCurSel(1);  // cool.mv or warm.mv, whichever the folder gave second
     const std::string selected(fs::path(model->StyleList().GetPathReal(1)).filename());
-    auto backup = BackUp(kBackupCurrentStyle);
+    EXPECT_EQ(BackUp(kBackupCurrentStyle)->Header().styleCount, 1);
     const std::string set = folders.styleFolder + "/temp.mvs";
-    EXPECT_EQ(backup->Header().styleCount, 1);
     EXPECT_EQ(Key(set, "STYLE", "NumItem"), "1");
     EXPECT_EQ(fs::path(Key(set, "STYLE", "Path1")).filename(), selected);
-    EXPECT_EQ(Key(set, "STYLE", "Path2"), "");
+    EXPECT_EQ(Key(set, "STYLE", "Path2"), "<none>");
     EXPECT_EQ(Key(set, "STYLE", "IndexItem"), "0");
     // Only the style's own images stay in the image lists; the placeholder stays first.
     EXPECT_EQ(Key(set, "TEXTURE", "NumImage"), "2");
     EXPECT_EQ(Key(set, "TEXTURE", "Path1"), "");
-}
 
-TEST_F(BackupFixture, EverythingModeAddsEveryLibraryImage) {
-    auto backup = BackUp(kBackupEverything);
-    std::vector<std::string> stored;
-    for (const PackEntrySt& entry : backup->Header().entries) stored.push_back(entry.storedName);
-    EXPECT_TRUE(Contains(stored, "sand.png"));
-    EXPECT_FALSE(Contains(stored, "Thumbnail1.png"));
+    const std::vector<std::string> everything = StoredNames(*BackUp(kBackupEverything));
+    EXPECT_TRUE(Contains(everything, "sand.png"));
+    EXPECT_FALSE(Contains(everything, "Thumbnail1.png"));
+
+    // Without a selected style the current-style mode becomes all styles.
+    model->StyleList().SetCurSel(-1);
+    params.BackupMode = kBackupCurrentStyle;
+    auto backup = Dialog(pack);
+    EXPECT_FALSE(backup->CanBackupCurrentStyle());
+    backup->OnInitBackup();
+    EXPECT_EQ(params.BackupMode, kBackupAllStyles);
+    EXPECT_EQ(backup->Header().styleCount, 2);
 }
 
 TEST_F(BackupFixture, TheTemporarySetFileIsNeverPackedAsAStyle) {
@@ -158,19 +167,10 @@ TEST_F(BackupFixture, TheTemporarySetFileIsNeverPackedAsAStyle) {
     ASSERT_EQ(model->StyleList().GetCount(), 3);
     auto again = BackUp(kBackupAllStyles);
     EXPECT_EQ(again->Header().styleCount, 2);
-    int sets = 0;
-    for (const PackEntrySt& entry : again->Header().entries) sets += PackFileTypeOf(entry.storedName) == PackFileType::Set;
-    EXPECT_EQ(sets, 1);
-}
-
-TEST_F(BackupFixture, NoSelectedStyleTurnsCurrentStyleModeIntoAllStyles) {
-    model->StyleList().SetCurSel(-1);
-    params.BackupMode = kBackupCurrentStyle;
-    auto backup = Dialog(pack);
-    EXPECT_FALSE(backup->CanBackupCurrentStyle());
-    backup->OnInitBackup();
-    EXPECT_EQ(params.BackupMode, kBackupAllStyles);
-    EXPECT_EQ(backup->Header().styleCount, 2);
+    const std::vector<std::string> stored = StoredNames(*again);
+    EXPECT_EQ(std::count_if(stored.begin(), stored.end(),
+                            [](const std::string& name) { return PackFileTypeOf(name) == PackFileType::Set; }),
+              1);
 }
 
 TEST_F(BackupFixture, BackupRefusals) {
@@ -205,21 +205,17 @@ TEST_F(BackupFixture, RestoringOverIdenticalFilesWritesNothing) {
     ASSERT_TRUE(Restorer(pack, restore)->Extract());
     // A style that differs only inside its quoted paths counts as identical.
     WritePrivateProfileString("TEXTURE", "Filename", "\"/somewhere/else/wood.png\"", In("warm.mv").c_str());
-    const std::string warmBefore = ReadBytes(In("warm.mv"));
-    std::vector<ino_t> before;
-    for (const std::string& name : Names(restore)) before.push_back(Inode(In(name)));
+    const auto before = Files(restore);
 
     auto again = Restorer(pack, restore);
     ASSERT_TRUE(again->Extract()) << testing::PrintToString(again->Report());
     EXPECT_TRUE(questions.asked.empty());
     EXPECT_TRUE(again->NotRestored().empty());
-    std::vector<ino_t> after;
-    for (const std::string& name : Names(restore)) after.push_back(Inode(In(name)));
-    EXPECT_EQ(Names(restore).size(), before.size());
+    const auto after = Files(restore);
+    ASSERT_EQ(after.size(), before.size());
     // Only the repaired style was touched, and only to point home again.
-    std::size_t touched = 0;
-    for (std::size_t i = 0; i < before.size(); ++i) touched += before[i] != after[i];
-    EXPECT_EQ(touched, 1u);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(before[i] != after[i], before[i].first == "warm.mv") << before[i].first;
     EXPECT_EQ(Key(In("warm.mv"), "TEXTURE", "Filename"), In("wood.png"));
 }
 
@@ -269,7 +265,8 @@ TEST_F(BackupFixture, RenamedTextureIsWhatTheRestoredStyleUses) {
     ASSERT_EQ(restorer->RenameTable().size(), 1u);
     EXPECT_EQ(restorer->RenameTable()[0].second, "oak2.png");
     bool listed = false;
-    for (int32_t i = 1; i < model->TextureList().GetCount(); ++i) listed |= model->TextureList().GetPathReal(i) == In("oak2.png");
+    for (int32_t i = 1; i < model->TextureList().GetCount(); ++i)
+        listed |= model->TextureList().GetPathReal(i) == In("oak2.png");
     EXPECT_TRUE(listed);
 }
 
@@ -321,7 +318,7 @@ TEST_F(BackupFixture, AFailedWriteKeepsEarlierFilesAndReportsWhatWasRestored) {
     EXPECT_TRUE(Contains(restorer->Report(), "Not restored"));
     EXPECT_FALSE(restorer->Restored().empty());
     for (const std::string& name : restorer->Restored()) EXPECT_TRUE(fs::exists(In(name))) << name;
-    for (const std::string& name : Names(restore)) EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
+    for (const auto& [name, inode] : Files(restore)) EXPECT_NE(name.front(), '.') << "temporary file left: " << name;
 }
 
 // A pack is copied a chunk at a time: a restore works with far less memory

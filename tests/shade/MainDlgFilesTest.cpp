@@ -6,7 +6,7 @@
 #include <string>
 
 #include "AppFolder.h"
-#include "MainDlgModelFixture.h"
+#include "ShadeTestSupport.h"
 
 using namespace morvanel_test;
 namespace fs = std::filesystem;

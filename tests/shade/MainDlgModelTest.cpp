@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "AppFolder.h"
-#include "MainDlgModelFixture.h"
+#include "ShadeTestSupport.h"
 #include "PrivateProfile.h"
 #include "StyleFile.h"
 

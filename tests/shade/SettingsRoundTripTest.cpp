@@ -7,7 +7,7 @@
 #include <string>
 
 #include "AppFolder.h"
-#include "MainDlgModelFixture.h"
+#include "ShadeTestSupport.h"
 #include "Motion.h"
 #include "StyleFile.h"
 

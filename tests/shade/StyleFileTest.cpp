@@ -6,30 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FileUtilities.h"
 #include "InstallData.h"
-#include "PrivateProfile.h"
-#include "TempDir.h"
+#include "ShadeTestSupport.h"
 
 using namespace morvanel_test;
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 struct StyleFileFixture : ::testing::Test {
     TempDir dir;
@@ -85,38 +71,32 @@ TEST_F(StyleFileFixture, SavedDefaultsHaveExactBytes) {
     params.TextureOffX = -35;
     std::strcpy(params.TextureFilename, "Texture/wood.png");
     ASSERT_EQ(style.SaveParam(dir.file("new.mv").c_str()), 1);
-    const std::string text = ReadAll(dir.file("new.mv"));
-    const std::string head =
-        "[SYSTEM]\r\nVersion=1\r\n"
-        "[MODEL]\r\nLength=100\r\nHeight=100\r\nBase=0\r\nBevelPos=0\r\nBevelPow=100\r\nBevelRvs=0\r\n"
-        "Smooth=1\r\n"
-        "[MATERIAL]\r\nThrough=0\r\nColorH=0\r\nColorS=100\r\nColorV=100\r\nColorR=12\r\nColorG=0\r\n"
-        "ColorB=0\r\nColorW=0\r\nSpecular=0\r\nReflect=0\r\nSolarization=0\r\nGammaR=0\r\nGammaG=0\r\n"
-        "GammaB=0\r\n"
-        "[TEXTURE]\r\nFilename=\"Texture/wood.png\"\r\nScale=50\r\nThv=128\r\nOffX=-35\r\nOffY=0\r\n"
-        "Bend=50\r\nColor=50\r\nBump=0\r\nWight=0\r\nHue=0\r\nCroma=0\r\nLight=0\r\nContrast=0\r\n"
-        "[FOREGROUND]\r\nFilename=\"\"\r\n";
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    const std::string tail =
-        "[LIGHT]\r\nAmbient=10\r\nLight1=10\r\nAngleH1=45\r\nAngleV1=30\r\nLight2=100\r\nAngleH2=135\r\n"
-        "AngleV2=45\r\nShadowEnableMain=1\r\nShadowEnableSub=1\r\nShadowDist=10\r\nShadowWight=50\r\n"
-        "ShadowDif=1\r\n";
-    ASSERT_GE(text.size(), tail.size());
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    // No settings-only key goes into a style file.
-    EXPECT_EQ(text.find("SETTING"), std::string::npos);
-    EXPECT_EQ(text.find("PathDefault"), std::string::npos);
+    // Only style keys, in this order; no settings-only key goes into a style.
+    EXPECT_EQ(ReadBytes(dir.file("new.mv")),
+              "[SYSTEM]\r\nVersion=1\r\n"
+              "[MODEL]\r\nLength=100\r\nHeight=100\r\nBase=0\r\nBevelPos=0\r\nBevelPow=100\r\nBevelRvs=0\r\n"
+              "Smooth=1\r\n"
+              "[MATERIAL]\r\nThrough=0\r\nColorH=0\r\nColorS=100\r\nColorV=100\r\nColorR=12\r\nColorG=0\r\n"
+              "ColorB=0\r\nColorW=0\r\nSpecular=0\r\nReflect=0\r\nSolarization=0\r\nGammaR=0\r\nGammaG=0\r\n"
+              "GammaB=0\r\n"
+              "[TEXTURE]\r\nFilename=\"Texture/wood.png\"\r\nScale=50\r\nThv=128\r\nOffX=-35\r\nOffY=0\r\n"
+              "Bend=50\r\nColor=50\r\nBump=0\r\nWight=0\r\nHue=0\r\nCroma=0\r\nLight=0\r\nContrast=0\r\n"
+              "[FOREGROUND]\r\nFilename=\"\"\r\nScale=50\r\nThv=128\r\nOffX=0\r\nOffY=0\r\nWight=0\r\nHue=0\r\n"
+              "Croma=0\r\nLight=0\r\nContrast=0\r\n"
+              "[LIGHT]\r\nAmbient=10\r\nLight1=10\r\nAngleH1=45\r\nAngleV1=30\r\nLight2=100\r\nAngleH2=135\r\n"
+              "AngleV2=45\r\nShadowEnableMain=1\r\nShadowEnableSub=1\r\nShadowDist=10\r\nShadowWight=50\r\n"
+              "ShadowDif=1\r\n");
 }
 
 TEST_F(StyleFileFixture, SaveOverExistingFileUpdatesInPlaceAndKeepsForeignKeys) {
     const std::string path = dir.file("old.mv");
-    WriteAll(path,
+    WriteBytes(path,
              "[SYSTEM]\r\nVersion=7\r\nAuthor=\"someone\"\r\n"
              "[MODEL]\r\nHeight=3\r\nCustom=42\r\n"
              "[EXTRA]\r\nNote=\"kept\"\r\n");
     params.Height = 64;
     ASSERT_EQ(style.SaveParam(path.c_str()), 1);
-    const std::string text = ReadAll(path);
+    const std::string text = ReadBytes(path);
     EXPECT_EQ(text.rfind("[SYSTEM]\r\nVersion=1\r\nAuthor=\"someone\"\r\n[MODEL]\r\nHeight=64\r\nCustom=42\r\n", 0), 0u)
         << text;
     EXPECT_NE(text.find("[EXTRA]\r\nNote=\"kept\"\r\n"), std::string::npos);
@@ -146,34 +126,15 @@ TEST_F(StyleFileFixture, LockedModelKeepsModelEntriesButReadsVersionAndOtherGrou
 TEST_F(StyleFileFixture, LockedImageGroupsKeepTheirFileNames) {
     std::strcpy(params.TextureFilename, "Texture/wood.png");
     std::strcpy(params.ForegroundFilename, "Foreground/sky.png");
-    WriteAll(dir.file("s.mv"), "[TEXTURE]\r\nFilename=\"marble.png\"\r\n[FOREGROUND]\r\nFilename=\"x.png\"\r\n");
+    WriteBytes(dir.file("s.mv"), "[TEXTURE]\r\nFilename=\"marble.png\"\r\n[FOREGROUND]\r\nFilename=\"x.png\"\r\n");
     locks.SetLocked(kLockTexture, true);
     ASSERT_EQ(style.LoadParam(dir.file("s.mv").c_str()), 1);
     EXPECT_STREQ(params.TextureFilename, "Texture/wood.png");
     EXPECT_STREQ(params.ForegroundFilename, "x.png");
 }
 
-TEST_F(StyleFileFixture, MissingStyleFileIsRefusedWithMessageAndNothingChanges) {
-    FillDistinct(params);
-    const ShadeParams before = params;
-    const std::string missing = dir.file("nowhere.mv");
-    EXPECT_EQ(style.LoadParam(missing.c_str()), 0);
-    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].first, kStyleFileMissingMessageId);
-    EXPECT_NE(messages[0].second.find(missing), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(refreshes, 0);
-    EXPECT_EQ(style.StyleName(), "");
-
-    // A folder in place of the file is refused the same way.
-    EXPECT_EQ(style.LoadParam(dir.path().c_str()), 0);
-    EXPECT_EQ(messages.size(), 2u);
-    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
-}
-
 TEST_F(StyleFileFixture, MissingSettingsFileGivesDefaultsAndKeepsStyleName) {
-    WriteAll(dir.file("named.mv"), "[MODEL]\r\nHeight=5\r\n");
+    WriteBytes(dir.file("named.mv"), "[MODEL]\r\nHeight=5\r\n");
     ASSERT_EQ(style.LoadParam(dir.file("named.mv").c_str()), 1);
     FillDistinct(params);
     params.SizeFixedStandard = 777;  // settings-only: untouched by the style keys
@@ -194,47 +155,33 @@ TEST_F(StyleFileFixture, MissingSettingsFileGivesDefaultsAndKeepsStyleName) {
     EXPECT_EQ(style.StyleName(), "named.mv");
 }
 
-TEST_F(StyleFileFixture, StyleNameIsThePartAfterTheLastSlash) {
-    WriteAll(dir.file("Gold.mv"), "[SYSTEM]\r\nVersion=1\r\n");
-    ASSERT_EQ(style.LoadParam(dir.file("Gold.mv").c_str()), 1);
-    EXPECT_EQ(style.StyleName(), "Gold.mv");
-
-    // A bare name is taken as a whole (it is looked up relative to the
-    // working folder like any relative path).
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    const int loaded = style.LoadParam("Gold.mv");
-    std::filesystem::current_path(previous);
-    ASSERT_EQ(loaded, 1);
-    EXPECT_EQ(style.StyleName(), "Gold.mv");
-}
-
-TEST_F(StyleFileFixture, WithoutLocksEveryGroupIsRead) {
+// Keys a style lacks get their defaults; a file name too long for its field
+// is left at the default as well.
+TEST_F(StyleFileFixture, MissingKeysAndOverlongNamesGiveTheDefaults) {
     StyleFile silent(params, nullptr, settingsFile, {});
-    WriteAll(dir.file("s.mv"), "[MODEL]\r\nHeight=9\r\n[LIGHT]\r\nAmbient=33\r\n");
+    std::strcpy(params.TextureFilename, "Texture/wood.png");
+    params.Length = 7;
+    WriteBytes(dir.file("s.mv"), "[MODEL]\r\nHeight=9\r\n[TEXTURE]\r\nFilename=\"" + std::string(300, 'a') +
+                                     "\"\r\nScale=7\r\n[LIGHT]\r\nAmbient=33\r\n");
     ASSERT_EQ(silent.LoadParam(dir.file("s.mv").c_str()), 1);
     EXPECT_EQ(params.Height, 9);
+    EXPECT_EQ(params.TextureScale, 7);
     EXPECT_EQ(params.LightPower[kLightChannelAmbient], 33);
-    EXPECT_EQ(params.Length, 100);  // missing key: its default
-    EXPECT_EQ(silent.LoadParam(dir.file("none.mv").c_str()), 0);
+    EXPECT_EQ(params.Length, 100);
+    EXPECT_STREQ(params.TextureFilename, "");
 
     // Without a settings file an empty path is a missing style, not defaults.
     StyleFile unnamed(params, nullptr, "", {});
     EXPECT_EQ(unnamed.LoadParam(""), 0);
     EXPECT_EQ(params.Height, 9);
-}
 
-TEST_F(StyleFileFixture, OverlongFileNameLeavesTheDefault) {
-    const std::string longName(300, 'a');
-    WriteAll(dir.file("s.mv"), "[TEXTURE]\r\nFilename=\"" + longName + "\"\r\nScale=7\r\n");
-    std::strcpy(params.TextureFilename, "Texture/wood.png");
-    ASSERT_EQ(style.LoadParam(dir.file("s.mv").c_str()), 1);
-    EXPECT_STREQ(params.TextureFilename, "");
-    EXPECT_EQ(params.TextureScale, 7);
-}
-
-TEST_F(StyleFileFixture, UnwritableFileReportsFailure) {
-    EXPECT_EQ(style.SaveParam(dir.file("no-such-folder/x.mv").c_str()), 0);
+    // A bare name is looked up in the working folder and named as it is.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const int loaded = style.LoadParam("s.mv");
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(loaded, 1);
+    EXPECT_EQ(style.StyleName(), "s.mv");
 }
 
 // The styles shipped as installation data load, keep every value inside the
@@ -297,12 +244,16 @@ TEST_F(StyleFileFixture, OutOfRangeValuesAreClampedAndReported) {
                                                  path + " ShadowDif 100000 100"}));
 }
 
+// Nothing is read from a file that is missing or no style: the record,
+// the style name and the folder stay as they were, and the user is told.
 TEST_F(StyleFileFixture, FilesThatAreNoStyleAreRefused) {
     const std::string bad = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/";
     const std::string fifo = dir.file("fifo.mv");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string empty = dir.file("empty.mv");
-    WriteAll(empty, "");
+    WriteBytes(empty, "");
+    const std::string missing = dir.file("nowhere.mv");
+    FillDistinct(params);
     struct Case {
         std::string path;
         int messageId;
@@ -311,13 +262,19 @@ TEST_F(StyleFileFixture, FilesThatAreNoStyleAreRefused) {
                           Case{bad + "style-binary.mv", kStyleFileNotStyleMessageId},
                           Case{std::string(MORVANEL_SOURCE_DIR) + "/data/Samples/Star.png", kStyleFileNotStyleMessageId},
                           Case{empty, kStyleFileNotStyleMessageId}, Case{fifo, kStyleFileMissingMessageId},
+                          Case{missing, kStyleFileMissingMessageId},
                           Case{dir.path().string(), kStyleFileMissingMessageId}}) {
+        SCOPED_TRACE(c.path);
         messages.clear();
         const ShadeParams before = params;
-        EXPECT_EQ(style.LoadParam(c.path.c_str()), 0) << c.path;
-        EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0) << c.path;
-        ASSERT_EQ(messages.size(), 1u) << c.path;
-        EXPECT_EQ(messages[0].first, c.messageId) << c.path;
+        EXPECT_EQ(style.LoadParam(c.path.c_str()), 0);
+        EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].first, c.messageId);
         EXPECT_NE(messages[0].second.find(c.path), std::string::npos);
     }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(refreshes, 0);
+    EXPECT_EQ(style.StyleName(), "");
+    EXPECT_EQ(style.SaveParam(dir.file("no-such-folder/x.mv").c_str()), 0);
 }
