@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "AppFolder.h"
+#include "Motion.h"
 #include "ShadeTestSupport.h"
-#include "PrivateProfile.h"
 #include "StyleFile.h"
 
 using namespace morvanel_test;
@@ -80,6 +80,35 @@ TEST_F(ModelFixture, SettingsWrittenByOneRunAreReadByTheNext) {
     EXPECT_EQ(view.movedX, 120);
     EXPECT_EQ(view.movedY, 80);
     EXPECT_EQ(next->Ui().styleName, "warm.mv");  // entry 1 in name order: cool, warm
+}
+
+// With the real style reader and writer under the model, every entry of
+// the record comes back in the next run.
+TEST_F(ModelFixture, EveryStyleEntryAndSettingComesBackInTheNextRun) {
+    const auto run = [this](const std::function<void(MainDlgModel&)>& changes) {
+        StyleFile styleFile(params, nullptr, folders.settingsFile, nullptr);
+        MainDlgModel model(params, folders, view, styleFile, motionState);
+        styleFile.SetLocks(&model.Locks());
+        model.OnDialogStart();
+        changes(model);
+        ASSERT_TRUE(model.OnDialogEnd());
+    };
+    ShadeParams written{};
+    run([&](MainDlgModel&) {
+        int32_t value = 30;
+        for (const char* key : {"pMle", "pMcr", "pTsc", "pLp1", "pLh1"}) ShadeParamByScript(params, key) = value += 7;
+        SetPathField(params.TextureFilename, "Texture/wood.png");
+        params.MotionDevide = 2;
+        written = params;
+    });
+    ShadeParamsSetDefaults(params, folders.picturesFolder);
+    run([](MainDlgModel&) {});
+    for (const ShadeParamEntry& entry : ShadeParamTable()) {
+        if (entry.kind == ShadeParamKind::Int)
+            EXPECT_EQ(ShadeParamInt(params, entry), ShadeParamInt(written, entry)) << entry.key;
+        else
+            EXPECT_STREQ(ShadeParamText(params, entry), ShadeParamText(written, entry)) << entry.key;
+    }
 }
 
 TEST_F(ModelFixture, WithoutSaveLockStatusNoLockKeyIsWrittenOrRead) {
@@ -198,10 +227,6 @@ TEST_F(ModelFixture, DialogEndWritesTheBytesOfTheStyleWriteThenTheUserKeys) {
     model->Ui().page = 3;
     model->Locks().SetLocked(kLockLight, true);
     model->StyleList().SetCurSel(1);
-    const auto bytes = [this] {
-        std::ifstream in(folders.settingsFile, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
     const std::string existing = "[MODEL]\r\nHeight=7\r\nOwn=1\r\n[WINDOW]\r\nPosX=3\r\n\r\n[EXTRA]\r\nKey=\"x\"\r\n";
     for (const std::string& initial : {std::string(), existing}) {
         const auto start = [&] {
@@ -212,11 +237,11 @@ TEST_F(ModelFixture, DialogEndWritesTheBytesOfTheStyleWriteThenTheUserKeys) {
             params.SaveLockStatus = savesLocks ? 1 : 0;
             start();
             ASSERT_TRUE(model->OnDialogEnd());
-            const std::string onePass = bytes();
+            const std::string onePass = ReadBytes(folders.settingsFile);
             start();
             ASSERT_EQ(styleFile.SaveParam(folders.settingsFile.c_str()), 1);
             ASSERT_TRUE(model->SaveUIParam());
-            EXPECT_EQ(onePass, bytes()) << initial << savesLocks;
+            EXPECT_EQ(onePass, ReadBytes(folders.settingsFile)) << initial << savesLocks;
             EXPECT_NE(onePass.find("[MODEL]"), std::string::npos);
         }
     }

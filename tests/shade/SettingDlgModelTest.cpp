@@ -43,7 +43,7 @@ TEST(SettingDlgState, AnUnknownSizeStandardShowsAsTheCanvas) {
     }
 }
 
-TEST(SettingDlgCheckFolder, RefusesPathsThatCannotNameAFolder) {
+TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndCreatesMissingFoldersOnlyWhenTheUserAgrees) {
     TempDir dir;
     std::ofstream(dir.file("plain")) << "x";
     const std::string tooLong = "/" + std::string(kFolderPathMax, 'a');
@@ -51,39 +51,27 @@ TEST(SettingDlgCheckFolder, RefusesPathsThatCannotNameAFolder) {
         Messages messages;
         messages.answer = true;
         EXPECT_FALSE(SettingDlg_CheckFolder(path, messages)) << path;
-        ASSERT_EQ(messages.shown.size(), 1u) << path;
-        EXPECT_EQ(messages.shown[0].first, kFolderUnusableMessageId);
-        EXPECT_EQ(messages.shown[0].second, path);
+        EXPECT_EQ(messages.shown, (std::vector<std::pair<int, std::string>>{{kFolderUnusableMessageId, path}}));
     }
     EXPECT_FALSE(fs::exists(fs::current_path() / "relative"));
-}
 
-TEST(SettingDlgCheckFolder, AMissingFolderIsCreatedWithEveryLevelOnlyWhenTheUserAgrees) {
-    TempDir dir;
     const std::string missing = dir.file("a/b/c");
     Messages no;
     EXPECT_FALSE(SettingDlg_CheckFolder(missing, no));
-    ASSERT_EQ(no.shown.size(), 1u);
-    EXPECT_EQ(no.shown[0].first, kFolderCreateQuestionId);
+    EXPECT_EQ(no.shown, (std::vector<std::pair<int, std::string>>{{kFolderCreateQuestionId, missing}}));
     EXPECT_FALSE(fs::exists(dir.file("a")));
-
     Messages yes;
     yes.answer = true;
     EXPECT_TRUE(SettingDlg_CheckFolder(missing, yes));
     EXPECT_EQ(yes.shown.size(), 1u);
     EXPECT_TRUE(fs::is_directory(missing));
-}
 
-TEST(SettingDlgCheckFolder, AFolderThatCannotBeCreatedIsReported) {
-    TempDir dir;
-    std::ofstream(dir.file("file")) << "x";
-    Messages messages;
-    messages.answer = true;
-    EXPECT_FALSE(SettingDlg_CheckFolder(dir.file("file/below"), messages));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].first, kFolderCreateQuestionId);
-    EXPECT_EQ(messages.shown[1].first, kFolderCreateFailedMessageId);
-    EXPECT_EQ(messages.shown[1].second, dir.file("file/below"));
+    const std::string below = dir.file("plain/below");
+    Messages failed;
+    failed.answer = true;
+    EXPECT_FALSE(SettingDlg_CheckFolder(below, failed));
+    EXPECT_EQ(failed.shown, (std::vector<std::pair<int, std::string>>{{kFolderCreateQuestionId, below},
+                                                                      {kFolderCreateFailedMessageId, below}}));
 }
 
 struct Applied {
@@ -123,6 +111,10 @@ TEST(SettingDlgApply, WritesEveryItemIntoTheRecord) {
     EXPECT_STREQ(p.PathDefault, state.folder.c_str());
     EXPECT_STREQ(applied.lastFolder, state.folder.c_str());
     EXPECT_TRUE(applied.messages.shown.empty());
+
+    state.motionDevide = -3;
+    Apply(applied, state);
+    EXPECT_EQ(applied.params.MotionDevide, 0);
 }
 
 TEST(SettingDlgApply, FixedSizeIsTakenOnlyWithTheFixedStandardAndOnlyWhenItIsANumber) {
@@ -152,50 +144,37 @@ TEST(SettingDlgApply, FixedSizeIsTakenOnlyWithTheFixedStandardAndOnlyWhenItIsANu
     }
 }
 
-TEST(SettingDlgApply, WithoutCopyingTheFolderIsLeftAlone) {
-    Applied applied(Record("/pictures"));
-    SettingDlgState state = SettingDlgState_FromParams(applied.params);
-    state.copyImageFile = false;
-    state.folder = "/somewhere/else";
-    Apply(applied, state);
-    EXPECT_EQ(applied.params.CopyImageFile, 0);
-    EXPECT_STREQ(applied.params.PathDefault, "/pictures");
-    EXPECT_STREQ(applied.lastFolder, "/last");
-    EXPECT_TRUE(applied.messages.shown.empty());
-}
-
-TEST(SettingDlgApply, AnUnusableFolderIsKeptAsTypedButNotAsTheChooserFolder) {
+// The folder is taken only with copying on; one that cannot be used is kept
+// as typed (if it fits) but does not become the chooser's folder.
+TEST(SettingDlgApply, TheFolderFollowsCopyingAndItsCheck) {
     TempDir dir;
-    Applied applied(Record());
-    SettingDlgState state = SettingDlgState_FromParams(applied.params);
-    state.copyImageFile = true;
-    state.folder = dir.file("missing");
-    Apply(applied, state);  // the question is answered no
-    EXPECT_STREQ(applied.params.PathDefault, state.folder.c_str());
-    EXPECT_STREQ(applied.lastFolder, "/last");
-    ASSERT_EQ(applied.messages.shown.size(), 1u);
-    EXPECT_EQ(applied.messages.shown[0].first, kFolderCreateQuestionId);
-    EXPECT_FALSE(fs::exists(state.folder));
-}
-
-TEST(SettingDlgApply, AFolderTooLongForTheRecordKeepsTheOldOne) {
-    Applied applied(Record("/pictures"));
-    SettingDlgState state = SettingDlgState_FromParams(applied.params);
-    state.copyImageFile = true;
-    state.folder = "/" + std::string(300, 'x');
-    Apply(applied, state);
-    EXPECT_STREQ(applied.params.PathDefault, "/pictures");
-    EXPECT_STREQ(applied.lastFolder, "/last");
-    ASSERT_EQ(applied.messages.shown.size(), 1u);
-    EXPECT_EQ(applied.messages.shown[0].first, kFolderUnusableMessageId);
-}
-
-TEST(SettingDlgApply, NegativeSubdivisionBecomesZero) {
-    Applied applied(Record());
-    SettingDlgState state = SettingDlgState_FromParams(applied.params);
-    state.motionDevide = -3;
-    Apply(applied, state);
-    EXPECT_EQ(applied.params.MotionDevide, 0);
+    struct Case {
+        const char* what;
+        bool copy;
+        std::string folder;
+        std::string pathDefault;
+        int message;
+    };
+    const Case cases[] = {
+        {"not copying", false, "/somewhere/else", "/pictures", 0},
+        {"missing, not made", true, dir.file("missing"), dir.file("missing"), kFolderCreateQuestionId},
+        {"too long", true, "/" + std::string(300, 'x'), "/pictures", kFolderUnusableMessageId},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Applied applied(Record("/pictures"));
+        SettingDlgState state = SettingDlgState_FromParams(applied.params);
+        state.copyImageFile = c.copy;
+        state.folder = c.folder;
+        Apply(applied, state);  // any question is answered no
+        EXPECT_EQ(applied.params.CopyImageFile, c.copy ? 1 : 0);
+        EXPECT_STREQ(applied.params.PathDefault, c.pathDefault.c_str());
+        EXPECT_STREQ(applied.lastFolder, "/last");
+        std::vector<int> shown;
+        for (const auto& message : applied.messages.shown) shown.push_back(message.first);
+        EXPECT_EQ(shown, c.message ? std::vector<int>{c.message} : std::vector<int>{});
+    }
+    EXPECT_FALSE(fs::exists(dir.file("missing")));
 }
 
 }  // namespace
