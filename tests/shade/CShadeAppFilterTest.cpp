@@ -35,9 +35,45 @@ void SavePattern(const std::string& path, int32_t w, int32_t h, int seed) {
 
 void SetText(char* field, const std::string& text) { std::strcpy(field, text.c_str()); }
 
+struct Setting {
+    const char* scriptKey;
+    int32_t value;  // a text entry (an image name) is cleared instead
+};
+
+void Apply(ShadeParams& params, std::initializer_list<Setting> settings) {
+    for (const Setting& setting : settings)
+        for (const ShadeParamEntry& entry : ShadeParamTable()) {
+            if (entry.scriptKey != setting.scriptKey) continue;
+            if (entry.kind == ShadeParamKind::Int) ShadeParamInt(params, entry) = setting.value;
+            else ShadeParamText(params, entry)[0] = '\0';
+        }
+}
+
+// Paints a gradient image and the coverage mask into the app's full image.
+void Paint(CShadeApp& app, int32_t w, int32_t h, const std::function<void(int32_t, int32_t, uint8_t*)>& pixel,
+           const std::function<int(int32_t, int32_t)>& coverage) {
+    DibEx& image = app.FullImage();
+    DibEx& mask = app.FullMask();
+    image.Setup(w, h, 24);
+    mask.Setup(w, h, 8);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            pixel(x, y, image.CommitLine(y, x));
+            *mask.CommitLine(y, x) = static_cast<uint8_t>(coverage(x, y));
+        }
+}
+
 std::vector<uint8_t> Bytes(DibEx& dib) {
     const uint8_t* p = dib.CommitPixel();
     return std::vector<uint8_t>(p, p + dib.GetPixelSize());
+}
+
+// The image's pixel bytes, then the mask's.
+std::vector<uint8_t> Bytes(DibEx& image, DibEx& mask) {
+    std::vector<uint8_t> out = Bytes(image);
+    const std::vector<uint8_t> m = Bytes(mask);
+    out.insert(out.end(), m.begin(), m.end());
+    return out;
 }
 
 class FilterTest : public ::testing::Test {
@@ -58,36 +94,24 @@ protected:
     // A 200 x 150 picture with a disc and a soft-edged bar, every stage on.
     void Prepare(CShadeApp& app) {
         app.SetFolders(system, system + "/Texture", system + "/Foreground");
-        DibEx& image = app.FullImage();
-        DibEx& mask = app.FullMask();
-        image.Setup(200, 150, 24);
-        mask.Setup(200, 150, 8);
-        for (int32_t y = 0; y < 150; ++y)
-            for (int32_t x = 0; x < 200; ++x) {
-                uint8_t* p = image.CommitLine(y, x);
-                p[0] = static_cast<uint8_t>(x);
-                p[1] = static_cast<uint8_t>(y);
-                p[2] = static_cast<uint8_t>(x + y);
-                const int dx = x - 80;
-                const int dy = y - 70;
-                int m = dx * dx + dy * dy <= 45 * 45 ? 255 : 0;
-                if (x >= 120 && x < 180 && y >= 40 && y < 110) m = x < 124 ? 90 : 255;
-                *mask.CommitLine(y, x) = static_cast<uint8_t>(m);
-            }
+        const auto pixel = [](int32_t x, int32_t y, uint8_t* p) {
+            p[0] = static_cast<uint8_t>(x);
+            p[1] = static_cast<uint8_t>(y);
+            p[2] = static_cast<uint8_t>(x + y);
+        };
+        Paint(app, 200, 150, pixel, [](int32_t x, int32_t y) {
+            const int dx = x - 80;
+            const int dy = y - 70;
+            if (x >= 120 && x < 180 && y >= 40 && y < 110) return x < 124 ? 90 : 255;
+            return dx * dx + dy * dy <= 45 * 45 ? 255 : 0;
+        });
         app.SetObjectRect(CMacRect(35, 25, 180, 116));
         ShadeParams& p = app.Params();
         ShadeParamsSetDefaults(p, "");
         SetText(p.TextureFilename, "tex.bmp");
         SetText(p.ForegroundFilename, "Foreground/fg.bmp");
-        p.TextureWight = 40;
-        p.TextureBump = 30;
-        p.ForegroundWight = 30;
-        p.Base = 20;
-        p.ColorW = 30;
-        p.Reflect = 20;
-        p.Solarization = 10;
-        p.Specular = 30;
-        p.ShadowDif = 5;
+        Apply(p, {{"pTwi", 40}, {"pTbu", 30}, {"pEwi", 30}, {"pMba", 20}, {"pMcw", 30}, {"pMrf", 20},
+                  {"pMsl", 10}, {"pMsp", 30}, {"pLsf", 5}});
     }
 
     // A reduced preview of the full image, rendered from fresh copies.
@@ -97,10 +121,7 @@ protected:
         IMAGE_Copy(&previewImage, &app.FullImage(), nullptr, nullptr);
         IMAGE_Copy(&previewMask, &app.FullMask(), nullptr, nullptr);
         EXPECT_EQ(app.Filter(&previewImage, &previewMask, nullptr, nullptr, nullptr), 1);
-        std::vector<uint8_t> out = Bytes(previewImage);
-        const std::vector<uint8_t> m = Bytes(previewMask);
-        out.insert(out.end(), m.begin(), m.end());
-        return out;
+        return Bytes(previewImage, previewMask);
     }
 
     // A full render on copies of the full image (kept for the next one).
@@ -111,9 +132,7 @@ protected:
         keepImage.Setup(app.FullImage());
         keepMask.Setup(app.FullMask());
         app.Filter(&app.FullImage(), &app.FullMask(), nullptr, window, abortFlag);
-        std::vector<uint8_t> out = Bytes(app.FullImage());
-        const std::vector<uint8_t> m = Bytes(app.FullMask());
-        out.insert(out.end(), m.begin(), m.end());
+        const std::vector<uint8_t> out = Bytes(app.FullImage(), app.FullMask());
         app.FullImage().Setup(keepImage);
         app.FullMask().Setup(keepMask);
         return out;
@@ -168,14 +187,13 @@ TEST_F(FilterTest, ImageNamesAndCache) {
 
     // The second preview does not read the file again.
     std::filesystem::remove(system + "/Texture/tex.bmp");
-    const std::vector<uint8_t> first = Preview(app);
+    Preview(app);
     EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 0);
     EXPECT_NE(app.Engine().GetLastBlock().texture, nullptr);
     // A full render always loads; the file is gone, so there is no texture.
     Full(app);
     EXPECT_EQ(app.Engine().GetLastBlock().texture, nullptr);
     EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 1);
-    (void)first;
 }
 
 TEST_F(FilterTest, PreviewReducesOnlyTexturesLargerBothWays) {
@@ -194,70 +212,32 @@ TEST_F(FilterTest, PreviewReducesOnlyTexturesLargerBothWays) {
 }
 
 TEST_F(FilterTest, PreviewReuseEqualsFreshRender) {
-    struct Change {
-        const char* name;
-        std::function<void(ShadeParams&)> apply;
-    };
-    const std::vector<Change> changes = {
-        {"Length", [](ShadeParams& p) { p.Length = 60; }},
-        {"Height", [](ShadeParams& p) { p.Height = 40; }},
-        {"Base", [](ShadeParams& p) { p.Base = 50; }},
-        {"BevelPos", [](ShadeParams& p) { p.BevelPos = 30; }},
-        {"BevelPow", [](ShadeParams& p) { p.BevelPow = 20; }},
-        {"BevelRvs", [](ShadeParams& p) { p.BevelRvs = 1; }},
-        {"Smooth", [](ShadeParams& p) { p.Smooth = 40; }},
-        {"Through", [](ShadeParams& p) { p.Through = 1; }},
-        {"ColorR", [](ShadeParams& p) { p.ColorR = 20; }},
-        {"ColorW", [](ShadeParams& p) { p.ColorW = 80; }},
-        {"ColorW opaque", [](ShadeParams& p) { p.ColorW = 0; }},
-        {"Gamma", [](ShadeParams& p) { p.GammaG = 40; }},
-        {"Specular", [](ShadeParams& p) { p.Specular = 80; }},
-        {"Reflect", [](ShadeParams& p) { p.Reflect = 70; }},
-        {"Solarization", [](ShadeParams& p) { p.Solarization = 90; }},
-        {"TextureScale", [](ShadeParams& p) { p.TextureScale = 20; }},
-        {"TextureThv", [](ShadeParams& p) { p.TextureThv = 60; }},
-        {"TextureOffX", [](ShadeParams& p) { p.TextureOffX = 33; }},
-        {"TextureBend", [](ShadeParams& p) { p.TextureBend = 90; }},
-        {"TextureColor", [](ShadeParams& p) { p.TextureColor = 0; }},
-        {"TextureBump", [](ShadeParams& p) { p.TextureBump = -60; }},
-        {"TextureBump off", [](ShadeParams& p) { p.TextureBump = 0; }},
-        {"TextureWight", [](ShadeParams& p) { p.TextureWight = -70; }},
-        {"TextureHue", [](ShadeParams& p) { p.TextureHue = 50; }},
-        {"TextureContrast", [](ShadeParams& p) { p.TextureContrast = 60; }},
-        {"TextureLocate", [](ShadeParams& p) { p.TextureLocateCanvas = 1; }},
-        {"Texture none", [](ShadeParams& p) { p.TextureFilename[0] = 0; }},
-        {"ForegroundScale", [](ShadeParams& p) { p.ForegroundScale = 10; }},
-        {"ForegroundWight", [](ShadeParams& p) { p.ForegroundWight = 70; }},
-        {"ForegroundHue", [](ShadeParams& p) { p.ForegroundHue = -30; }},
-        {"ForegroundOffY", [](ShadeParams& p) { p.ForegroundOffY = 20; }},
-        {"Foreground none", [](ShadeParams& p) { p.ForegroundFilename[0] = 0; }},
-        {"Ambient", [](ShadeParams& p) { p.LightPower[0] = 40; }},
-        {"Light1", [](ShadeParams& p) { p.LightPower[1] = 70; }},
-        {"AngleH2", [](ShadeParams& p) { p.LightAngleH[2] = 250; }},
-        {"AngleV1", [](ShadeParams& p) { p.LightAngleV[1] = 70; }},
-        {"ShadowEnableMain", [](ShadeParams& p) { p.ShadowEnableMain = 0; }},
-        {"ShadowWight", [](ShadeParams& p) { p.ShadowWight = 90; }},
-        {"ShadowDif", [](ShadeParams& p) { p.ShadowDif = 20; }},
-        {"ShadowDist", [](ShadeParams& p) { p.ShadowDist = 40; }},
-        {"SizeStandard", [](ShadeParams& p) { p.SizeStandard = 1; }},
+    // Each change on its own, named by its script key.
+    const Setting changes[] = {
+        {"pMle", 60},  {"pMhe", 40},  {"pMba", 50},  {"pMbp", 30},  {"pMbw", 20},  {"pMbr", 1},
+        {"pMsm", 40},  {"pMth", 1},   {"pMcr", 20},  {"pMcw", 80},  {"pMcw", 0},   {"pMgg", 40},
+        {"pMsp", 80},  {"pMrf", 70},  {"pMsl", 90},  {"pTsc", 20},  {"pTtv", 60},  {"pTox", 33},
+        {"pTbe", 90},  {"pTco", 0},   {"pTbu", -60}, {"pTbu", 0},   {"pTwi", -70}, {"pThu", 50},
+        {"pTct", 60},  {"pStl", 1},   {"pTpa", 0},   {"pEsc", 10},  {"pEwi", 70},  {"pEhu", -30},
+        {"pEoy", 20},  {"pEpa", 0},   {"pLp0", 40},  {"pLp1", 70},  {"pLh2", 250}, {"pLv1", 70},
+        {"pLem", 0},   {"pLsw", 90},  {"pLsf", 20},  {"pLsd", 40},  {"pSms", 1},
     };
     int changedOutputs = 0;
-    for (const Change& change : changes) {
+    for (const Setting& change : changes) {
         CShadeApp reused;
         Prepare(reused);
         const std::vector<uint8_t> before = Preview(reused);
-        change.apply(reused.Params());
+        Apply(reused.Params(), {change});
         const std::vector<uint8_t> after = Preview(reused);
 
         CShadeApp fresh;
         Prepare(fresh);
-        change.apply(fresh.Params());
-        const std::vector<uint8_t> expected = Preview(fresh);
-        EXPECT_TRUE(after == expected) << change.name;
+        Apply(fresh.Params(), {change});
+        EXPECT_TRUE(after == Preview(fresh)) << change.scriptKey << " " << change.value;
         changedOutputs += after != before;
     }
     // The changes matter: a test of identical outputs would prove nothing.
-    EXPECT_GE(changedOutputs, static_cast<int>(changes.size()) - 2);
+    EXPECT_GE(changedOutputs, static_cast<int>(std::size(changes)) - 2);
 }
 
 TEST_F(FilterTest, LightChangeReusesTheShape) {
@@ -378,46 +358,22 @@ TEST_F(FilterTest, ShapesRenderToVerifiedChecksums) {
     for (const ShapeCase& shape : cases) {
         CShadeApp app;
         app.SetFolders(system, system + "/Texture", system + "/Foreground");
-        DibEx& image = app.FullImage();
-        DibEx& mask = app.FullMask();
-        image.Setup(72, 56, 24);
-        mask.Setup(72, 56, 8);
-        for (int32_t y = 0; y < 56; ++y)
-            for (int32_t x = 0; x < 72; ++x) {
-                uint8_t* px = image.CommitLine(y, x);
-                px[0] = static_cast<uint8_t>(x * 3);
-                px[1] = static_cast<uint8_t>(y * 4);
-                px[2] = static_cast<uint8_t>(x + 2 * y);
-                *mask.CommitLine(y, x) = static_cast<uint8_t>(shape.coverage(x, y));
-            }
+        const auto pixel = [](int32_t x, int32_t y, uint8_t* px) {
+            px[0] = static_cast<uint8_t>(x * 3);
+            px[1] = static_cast<uint8_t>(y * 4);
+            px[2] = static_cast<uint8_t>(x + 2 * y);
+        };
+        Paint(app, 72, 56, pixel, shape.coverage);
         app.SetObjectRect(shape.bounds);
         ShadeParams& p = app.Params();
         ShadeParamsSetDefaults(p, "");
         SetText(p.TextureFilename, "shape.bmp");
         SetText(p.ForegroundFilename, "shape.bmp");
-        p.Length = 80;
-        p.Height = 70;
-        p.Base = 20;
-        p.BevelPos = 30;
-        p.Smooth = 10;
-        p.ColorW = 30;
-        p.Specular = 30;
-        p.Reflect = 20;
-        p.Solarization = 10;
-        p.GammaR = 20;
-        p.TextureWight = 40;
-        p.TextureBump = 30;
-        p.TextureHue = 20;
-        p.TextureContrast = 30;
-        p.ForegroundWight = 30;
-        p.ForegroundHue = -20;
-        p.ForegroundContrast = -20;
-        p.ShadowDif = 5;
-        app.Filter(&image, &mask, nullptr, nullptr, nullptr);
-        std::vector<uint8_t> out = Bytes(image);
-        const std::vector<uint8_t> alpha = Bytes(mask);
-        out.insert(out.end(), alpha.begin(), alpha.end());
-        EXPECT_EQ(Fnv1a(out), shape.checksum) << shape.name;
+        Apply(p, {{"pMle", 80}, {"pMhe", 70}, {"pMba", 20}, {"pMbp", 30}, {"pMsm", 10}, {"pMcw", 30},
+                  {"pMsp", 30}, {"pMrf", 20}, {"pMsl", 10}, {"pMgr", 20}, {"pTwi", 40}, {"pTbu", 30},
+                  {"pThu", 20}, {"pTct", 30}, {"pEwi", 30}, {"pEhu", -20}, {"pEct", -20}, {"pLsf", 5}});
+        app.Filter(&app.FullImage(), &app.FullMask(), nullptr, nullptr, nullptr);
+        EXPECT_EQ(Fnv1a(Bytes(app.FullImage(), app.FullMask())), shape.checksum) << shape.name;
     }
 }
 
@@ -467,7 +423,6 @@ TEST_F(FilterTest, UnreadableImagesRenderWithoutAndAreListedOncePerName) {
     EXPECT_EQ(broken.TakeUnreadableImages().size(), 2u);
 }
 
-// The block's integer fields, from sizeMode to the end.
 // The block's numbers, from its first to its last number field: the bytes
 // after the last one are padding, which a copy need not keep.
 std::vector<uint8_t> BlockNumbers(const ShadeBaseSt& block) {

@@ -101,7 +101,11 @@ TEST(Locks, MasksGroupsAndTheUnlockQuestion) {
 //   draw 3: 3473333556, r = 0.808698; r^8 = 0.1833; pMba = 18
 // and so on through the table; D(p) takes two draws, the minuend first,
 // 57 draws in all, after which the seed is 2007543754.
-TEST(Motion, FixedSeedGivesThePinnedTargetsAndSteps) {
+// Then three legs of two steps, pinned after replaying the generator, the
+// target table and the light drift independently: each row is pMhe, pMcr,
+// pTbu, pEox, pLp1, pLh1, pLv1 after one step, with the seed reached (no
+// draws within a leg; step 1 of 2 is halfway, truncated toward zero).
+TEST(Motion, FixedSeedGivesThePinnedTargetsAndSequence) {
     MotionProcessState process;
     Motion motion(process);
     LockFlags locks;
@@ -110,9 +114,7 @@ TEST(Motion, FixedSeedGivesThePinnedTargetsAndSteps) {
     motion.Start(0, 1000, 12345);  // MotionDevide 0: two steps per leg
     EXPECT_EQ(motion.GetSteps(), 2);
     motion.RandomParam(record, locks, nullptr, nullptr);
-    EXPECT_EQ(RandomSeed(), 2007543754u);
     EXPECT_EQ(process.legCounter, 1u);
-
     const std::map<std::string, int32_t> targets = {
         {"pMle", 100}, {"pMhe", 98}, {"pMba", 18}, {"pMbp", 0}, {"pMbw", 92}, {"pMsm", 3},
         {"pMcr", 180}, {"pMcg", 233}, {"pMcb", 190}, {"pMcw", 17}, {"pMsp", 14}, {"pMrf", 53},
@@ -122,25 +124,34 @@ TEST(Motion, FixedSeedGivesThePinnedTargetsAndSteps) {
         {"pEoy", -36}, {"pEwi", 53}, {"pEsc", 97}, {"pEct", 0}, {"pEhu", 0}, {"pEcr", 0},
         {"pEli", -12}, {"pLp0", 17}, {"pLp1", 73}, {"pLsf", 1}};
     ShadeParams target = motion.GetLegTarget();
-    ShadeParams at0 = record;
     ShadeParams startCopy = start;
     for (const auto& [key, value] : targets) {
         EXPECT_EQ(ShadeParamByScript(target, key.c_str()), value) << key;
         // Step 0 leaves every interpolated entry at its start value.
-        EXPECT_EQ(ShadeParamByScript(at0, key.c_str()), ShadeParamByScript(startCopy, key.c_str())) << key;
+        EXPECT_EQ(ShadeParamByScript(record, key.c_str()), ShadeParamByScript(startCopy, key.c_str())) << key;
     }
-    // Step 1 of 2: halfway, truncated toward zero.
-    motion.RandomParam(record, locks, nullptr, nullptr);
-    EXPECT_EQ(record.Length, 100);
-    EXPECT_EQ(record.ColorR, 255 + (180 - 255) / 2);          // 218
-    EXPECT_EQ(record.TextureBump, 0 + (-40 - 0) / 2);         // -20
-    EXPECT_EQ(record.ForegroundOffX, (-83) / 2);              // -41
-    EXPECT_EQ(RandomSeed(), 2007543754u);                     // no draws within a leg
-    EXPECT_EQ(motion.GetCapture().ColorR, 255);
-    // The next leg starts from the record reached.
-    motion.RandomParam(record, locks, nullptr, nullptr);
-    EXPECT_EQ(process.legCounter, 2u);
-    EXPECT_EQ(motion.GetLegStart().ColorR, 218);
+
+    struct Row {
+        std::array<int32_t, 7> values;
+        uint32_t seed;
+    };
+    const Row expected[] = {
+        {{99, 218, -20, -41, 41, 65, 34}, 2007543754u},
+        {{99, 218, -20, -41, 41, 75, 36}, 4709359u},   {{97, 233, -7, -21, 59, 85, 38}, 4709359u},
+        {{97, 233, -7, -21, 59, 95, 40}, 294906168u},  {{96, 208, -4, -6, 34, 105, 42}, 294906168u},
+    };
+    for (const Row& row : expected) {
+        const int32_t shown = record.ColorR;
+        motion.RandomParam(record, locks, nullptr, nullptr);
+        std::array<int32_t, 7> values{};
+        int i = 0;
+        for (const char* key : {"pMhe", "pMcr", "pTbu", "pEox", "pLp1", "pLh1", "pLv1"})
+            values[static_cast<size_t>(i++)] = ShadeParamByScript(record, key);
+        EXPECT_EQ(values, row.values);
+        EXPECT_EQ(RandomSeed(), row.seed);
+        EXPECT_EQ(motion.GetCapture().ColorR, shown);  // the record before the step
+    }
+    EXPECT_EQ(process.legCounter, 3u);
 }
 
 TEST(Motion, AllGroupsLockedStillAdvanceTheGenerator) {
@@ -162,39 +173,30 @@ TEST(Motion, AllGroupsLockedStillAdvanceTheGenerator) {
     EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 80);  // locked: not even brought into 30..70
 }
 
+// Elevations are brought into 30..70 at each leg, then drift by 2 (main)
+// and 1 (sub) degrees a step, reversing at the ends; directions wrap.
 TEST(Motion, LightAnglesWrapAndElevationsReverse) {
     MotionProcessState process;
     Motion motion(process);
     LockFlags locks;
     ShadeParams record = Defaults();
     ShadeParamByScript(record, "pLh1") = 355;
-    ShadeParamByScript(record, "pLv1") = 70;
+    ShadeParamByScript(record, "pLv1") = 85;
+    ShadeParamByScript(record, "pLv2") = 10;
     motion.Start(3, 0, 1);
     motion.RandomParam(record, locks, nullptr, nullptr);
+    EXPECT_EQ(motion.GetCapture().LightAngleV[kLightChannelSub], 70);
     EXPECT_EQ(ShadeParamByScript(record, "pLh1"), 5);
     EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 72);
     EXPECT_EQ(process.vecAngleV1, -2);
+    EXPECT_EQ(ShadeParamByScript(record, "pLv2"), 31);
+    EXPECT_EQ(process.vecAngleV2, 1);
     EXPECT_EQ(ShadeParamByScript(record, "pLp2"), 100);
     EXPECT_EQ(ShadeParamByScript(record, "pLsw"), 50);
     EXPECT_EQ(ShadeParamByScript(record, "pLsd"), 10);
     motion.RandomParam(record, locks, nullptr, nullptr);
     EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 70);
     EXPECT_EQ(ShadeParamByScript(record, "pLh1"), 15);
-}
-
-TEST(Motion, UnlockedElevationsAreBroughtIntoRangeAtEachLeg) {
-    MotionProcessState process;
-    Motion motion(process);
-    LockFlags locks;
-    ShadeParams record = Defaults();
-    ShadeParamByScript(record, "pLv1") = 85;
-    ShadeParamByScript(record, "pLv2") = 10;
-    motion.Start(3, 0, 7);
-    motion.RandomParam(record, locks, nullptr, nullptr);
-    EXPECT_EQ(motion.GetCapture().LightAngleV[kLightChannelSub], 70);
-    EXPECT_EQ(ShadeParamByScript(record, "pLv1"), 72);  // 70 + 2, then reversing
-    EXPECT_EQ(ShadeParamByScript(record, "pLv2"), 31);  // 30 + 1
-    EXPECT_EQ(process.vecAngleV2, 1);
 }
 
 TEST(Motion, EveryFifthLegDrawsATextureFromTheList) {
@@ -214,34 +216,4 @@ TEST(Motion, EveryFifthLegDrawsATextureFromTheList) {
     const int32_t index = static_cast<int32_t>((next >> 24) * 3 / 256);
     EXPECT_EQ(std::string(record.TextureFilename), textures.GetPathReal(index));
     EXPECT_EQ(RandomSeed(), next);
-}
-
-// Three legs of two steps from seed 12345, pinned after replaying the
-// generator, the target table and the light drift independently: each row
-// is pMhe, pMcr, pTbu, pEox, pLp1, pLh1, pLv1 after one step, with the seed
-// reached (57 draws per leg, none within a leg).
-TEST(Motion, FixedSeedGivesThePinnedSequenceOfRecords) {
-    MotionProcessState process;
-    Motion motion(process);
-    LockFlags locks;
-    ShadeParams record = Defaults();
-    motion.Start(0, 0, 12345);
-    struct Row {
-        std::array<int32_t, 7> values;
-        uint32_t seed;
-    };
-    const Row expected[] = {
-        {{100, 255, 0, 0, 10, 55, 32}, 2007543754u},  {{99, 218, -20, -41, 41, 65, 34}, 2007543754u},
-        {{99, 218, -20, -41, 41, 75, 36}, 4709359u},   {{97, 233, -7, -21, 59, 85, 38}, 4709359u},
-        {{97, 233, -7, -21, 59, 95, 40}, 294906168u},  {{96, 208, -4, -6, 34, 105, 42}, 294906168u},
-    };
-    for (const Row& row : expected) {
-        motion.RandomParam(record, locks, nullptr, nullptr);
-        std::array<int32_t, 7> values{};
-        int i = 0;
-        for (const char* key : {"pMhe", "pMcr", "pTbu", "pEox", "pLp1", "pLh1", "pLv1"})
-            values[static_cast<size_t>(i++)] = ShadeParamByScript(record, key);
-        EXPECT_EQ(values, row.values);
-        EXPECT_EQ(RandomSeed(), row.seed);
-    }
 }
