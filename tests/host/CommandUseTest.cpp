@@ -173,7 +173,8 @@ TEST_F(CommandUse, BatchWritesEachSuccessAndExitsWithTheWorstFailure) {
     std::ofstream(File("broken.png")) << "not an image";
     Write("c.png", DiscImage(30, 30, 4));
     fs::create_directories(File("out/c.png"));  // a folder where c's output would go
-    EXPECT_EQ(Run({"apply", File("a.png"), File("broken.png"), File("b.jpg"), File("c.png"), "--out-dir",
+    // The worst failure (7) comes before a lesser one (3).
+    EXPECT_EQ(Run({"apply", File("a.png"), File("c.png"), File("broken.png"), File("b.jpg"), "--out-dir",
                    File("out"), "--style", "Gold"}),
               kExitUnwritable)
         << errors_;

@@ -129,6 +129,8 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
         {"apply @in.png", kExitUsage, "needs an output image"},
         {"apply @in.png -o @out.png --shiny", kExitUsage, "unknown option --shiny"},
         {"apply @in.png -o @out.png --rect 30,0,8,8", kExitUsage, "--rect"},
+        {"apply @in.png -o @out.png --rect 0,0,0,8", kExitUsage, "--rect"},
+        {"apply @in.png -o @out.png --rect 0,0,8,0", kExitUsage, "--rect"},
         {"apply @in.png -o @out.png --rect 1,2,3", kExitUsage, "--rect needs four integers"},
         {"apply @in.png -o @out.gif", kExitUsage, "unknown image format"},
         {"apply @in.png -o @out.jpg --background white", kExitUsage, "--background needs a colour"},
