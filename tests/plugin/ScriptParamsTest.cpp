@@ -2,6 +2,8 @@
 // the host core's descriptors.
 #include "ScriptParams.h"
 
+#include <algorithm>
+
 #include "HostHandles.h"
 #include "PluginTestSupport.h"
 #include "ScopedNoDisplay.h"
@@ -29,11 +31,11 @@ protected:
         return host_.RunFilter(Entry(), false);
     }
     HostParamBlock After() { return BlockFromBytes(host_.Parameters()); }
-    // Every integer entry but `changed` as stored before the run.
-    void ExpectOthersUnchanged(int changed) {
+    // Every integer entry but those in `changed` as stored before the run.
+    void ExpectOthersUnchanged(std::initializer_list<int> changed) {
         HostParamBlock after = After();
         for (int index = 0; index < kShadeParamsScriptCount; ++index) {
-            if (index == changed || HostParamBlockInt(after, index) == nullptr) continue;
+            if (std::count(changed.begin(), changed.end(), index) || HostParamBlockInt(after, index) == nullptr) continue;
             EXPECT_EQ(*HostParamBlockInt(after, index), *HostParamBlockInt(before_, index)) << index;
         }
     }
@@ -54,14 +56,18 @@ TEST(ScriptKeys, FollowTheEntryNumbersAndEndWithZero) {
     EXPECT_EQ(ScriptIndexOfKey(0), -1);
 }
 
-// A partial descriptor changes its own entries only; unknown keys are
-// skipped, and the keys it lacks are no failure.
+// A partial descriptor changes its own entries only, clamped to their
+// ranges; unknown keys are skipped, and the keys it lacks are no failure.
 TEST_F(ScriptParams, PartialReplayChangesItsEntriesOnly) {
-    EXPECT_EQ(Replay({Integer("pXyz", 5), Integer("pMhe", 37), Text("zzzz", "ignored")}), 0);
+    EXPECT_EQ(Replay({Integer("pXyz", 5), Integer("pMhe", 37), Text("zzzz", "ignored"), Integer("pLsf", 1000),
+                      Integer("pMle", INT32_MIN)}),
+              0);
     HostParamBlock after = After();
     EXPECT_EQ(*HostParamBlockInt(after, 7), 37);
+    EXPECT_EQ(*HostParamBlockInt(after, 57), 100);  // pLsf, 0..100
+    EXPECT_EQ(*HostParamBlockInt(after, 6), 0);     // pMle, 0..100
     EXPECT_EQ(after.ShowDialog, 0);
-    ExpectOthersUnchanged(7);
+    ExpectOthersUnchanged({6, 7, 57});
 }
 
 TEST_F(ScriptParams, FinishRecordsAllEntriesInTableOrder) {
@@ -116,7 +122,7 @@ TEST_F(ScriptParams, IncompleteReadProcsLeaveTheBlockAsItIs) {
     partial.numReadDescriptorProcs = kCurrentReadDescriptorProcsCount - 1;
     host_.Record().descriptorParameters->readDescriptorProcs = &partial;
     EXPECT_EQ(Replay({Integer("pMhe", 12)}), 0);
-    ExpectOthersUnchanged(-1);
+    ExpectOthersUnchanged({});
     EXPECT_FALSE(DescriptorsUsable(host_.Record().descriptorParameters));
 }
 
