@@ -38,27 +38,6 @@ inline const std::string kBadFiles = std::string(MORVANEL_TEST_BAD_FILES) + "/";
     ::_exit(127);
 }
 
-// Runs the command with args in the folder cwd (empty: this one); its
-// standard error goes to errorFile, its standard output to outputFile.  With
-// addressSpace the child may map at most that many bytes.
-// Returns the exit code, or -1 when it did not exit normally.
-inline int RunMorvanel(const std::vector<std::string>& args, const std::string& errorFile,
-                       const std::string& cwd = {}, const std::string& outputFile = "/dev/null",
-                       rlim_t addressSpace = RLIM_INFINITY) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (std::freopen(errorFile.c_str(), "w", stderr) == nullptr ||
-            std::freopen(outputFile.c_str(), "w", stdout) == nullptr || (!cwd.empty() && ::chdir(cwd.c_str()) != 0))
-            ::_exit(126);
-        const struct rlimit limit{addressSpace, addressSpace};
-        if (addressSpace != RLIM_INFINITY && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(125);
-        ExecMorvanel(args);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 // Runs the command on a terminal of its own (a pseudo-terminal) and collects
 // what it writes there.  With interrupt, the first time the progress bar
 // shows a percentage between 1 and 50 the command gets SIGINT, as from Ctrl-C.
@@ -151,11 +130,26 @@ protected:
 
     std::string File(const std::string& name) const { return dir_.file(name); }
 
+    // Runs the command with args in the folder cwd (empty: this one) and
+    // keeps what it wrote to standard error and output.  With addressSpace
+    // the child may map at most that many bytes.  Returns the exit code, or
+    // -1 when it did not exit normally.
     int Run(const std::vector<std::string>& args, const std::string& cwd = {}, rlim_t addressSpace = RLIM_INFINITY) {
-        const int code = RunMorvanel(args, File("stderr.txt"), cwd, File("stdout.txt"), addressSpace);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (std::freopen(File("stderr.txt").c_str(), "w", stderr) == nullptr ||
+                std::freopen(File("stdout.txt").c_str(), "w", stdout) == nullptr ||
+                (!cwd.empty() && ::chdir(cwd.c_str()) != 0))
+                ::_exit(126);
+            const struct rlimit limit{addressSpace, addressSpace};
+            if (addressSpace != RLIM_INFINITY && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(125);
+            ExecMorvanel(args);
+        }
+        int status = 0;
+        const bool exited = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
         errors_ = ReadFile(File("stderr.txt"));
         output_ = ReadFile(File("stdout.txt"));
-        return code;
+        return exited ? WEXITSTATUS(status) : -1;
     }
 
     void Write(const std::string& name, const HostImageSt& image) {

@@ -35,7 +35,8 @@ protected:
     void ExpectOthersUnchanged(std::initializer_list<int> changed) {
         HostParamBlock after = After();
         for (int index = 0; index < kShadeParamsScriptCount; ++index) {
-            if (std::count(changed.begin(), changed.end(), index) || HostParamBlockInt(after, index) == nullptr) continue;
+            const bool isChanged = std::find(changed.begin(), changed.end(), index) != changed.end();
+            if (isChanged || HostParamBlockInt(after, index) == nullptr) continue;
             EXPECT_EQ(*HostParamBlockInt(after, index), *HostParamBlockInt(before_, index)) << index;
         }
     }
