@@ -5,56 +5,19 @@
 // reused) and a shape change, in the fit view and in the zoomed 1:1 view.
 //
 //     QT_QPA_PLATFORM=offscreen morvanel_dialog_bench [changes] [WIDTHxHEIGHT]
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include <QApplication>
 
-#include "AppFolder.h"
-#include "CMainDlg.h"
-#include "CShadeApp.h"
-#include "ImageFileDlgHost.h"
-#include "InstallData.h"
+#include "DialogBench.h"
 #include "PsMonitor.h"
-#include "RgbaPng.h"
 
 namespace {
 
-constexpr int32_t kImageWidth = 4000;
-constexpr int32_t kImageHeight = 3000;
-
-// A large rounded plate with a hole: an object with long edges, as text or
-// a logo would have, on a transparent ground.
-void WriteImage(const std::string& path) {
-    DibEx colour(1), alpha(1);
-    colour.Setup(kImageWidth, kImageHeight, 24);
-    alpha.Setup(kImageWidth, kImageHeight, 8);
-    const int64_t cx = kImageWidth / 2, cy = kImageHeight / 2;
-    for (int32_t line = 0; line < kImageHeight; ++line) {
-        uint8_t* c = colour.CommitLine(line);
-        uint8_t* a = alpha.CommitLine(line);
-        for (int32_t x = 0; x < kImageWidth; ++x, c += 3) {
-            const int64_t dx = x - cx, dy = line - cy;
-            const bool plate = std::abs(dx) < 1600 && std::abs(dy) < 1100;
-            const bool hole = dx * dx + dy * dy < 500 * 500;
-            a[x] = plate && !hole ? 255 : 0;
-            c[0] = 60, c[1] = static_cast<uint8_t>(80 + x % 90), c[2] = static_cast<uint8_t>(120 + line % 80);
-        }
-    }
-    colour.Decommit();
-    alpha.Decommit();
-    if (RgbaPng_Save(path, &colour, &alpha) != 1) std::exit(1);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using dialog_bench::Median;
 
 // Times `changes` parameter changes, each followed by the dialog's preview
 // update (render, blend, repaint); alternates between two values.
@@ -99,35 +62,16 @@ int main(int argc, char** argv) {
     int width = 1366, height = 768;
     if (argc > 2) std::sscanf(argv[2], "%dx%d", &width, &height);
 
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "morvanel-dialog-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "home");
-    ::setenv("MORVANEL_HOME", (dir / "system").c_str(), 1);
-    ::setenv("HOME", (dir / "home").c_str(), 1);
-    const std::string input = (dir / "plate.png").string();
-    WriteImage(input);
-    SeedSystemFolder(GetPreferencesFolder());
-    const AppPaths paths = SetupAppPaths();
-
-    CShadeApp app;
-    app.SetFolders(paths.systemFolder, paths.textureFolder, paths.foregroundFolder);
-    ImageFileDlgHost host(app, input, (dir / "out.png").string());
-    CMainDlg dialog(app, host, paths);
-    dialog.OnTimer(-1);
-    dialog.resize(width, height);
-    dialog.show();
-    QApplication::processEvents();
-    // The default style from the list.
-    PsControlCombo& styles = dialog.Model().StyleList();
-    for (int32_t i = 0; i < styles.GetCount(); ++i)
-        if (styles.GetName(i) == "Default") styles.Select(i + 1, true);
+    dialog_bench::BenchDialog bench("morvanel-dialog-bench", width, height);
+    CMainDlg& dialog = bench.Dialog();
+    CShadeApp& app = bench.App();
 
     ShadeParams& p = app.Params();
     const auto lighting = [&p](bool even) { p.LightAngleH[kLightChannelMain] = even ? 30 : 60; };
     const auto shape = [&p](bool even) { p.Length = even ? 60 : 70; };
     const QRect preview = dialog.GetMonitor()->PreviewQRect();
-    std::printf("image %dx%d, dialog %dx%d, fit preview %dx%d, median of %d changes\n", kImageWidth, kImageHeight,
-                width, height, preview.width(), preview.height(), changes);
+    std::printf("image %dx%d, dialog %dx%d, fit preview %dx%d, median of %d changes\n", dialog_bench::kImageWidth,
+                dialog_bench::kImageHeight, width, height, preview.width(), preview.height(), changes);
 
     PsMonitor& monitor = *dialog.GetMonitor();
     const double fitLight = TimeChanges(dialog, changes, lighting);
@@ -148,7 +92,5 @@ int main(int argc, char** argv) {
                 fitShapeEngine, zoomLightEngine, zoomShapeEngine);
     std::printf("ratios     shape / lighting: fit %.2f, zoom %.2f; zoom / fit: lighting %.2f, shape %.2f\n",
                 fitShape / fitLight, zoomShape / zoomLight, zoomLight / fitLight, zoomShape / fitShape);
-    dialog.EndDialog(kItemCancel);
-    std::filesystem::remove_all(dir);
     return 0;
 }

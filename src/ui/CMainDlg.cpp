@@ -382,14 +382,19 @@ void CMainDlg::ReportUnreadableImages() {
 }
 
 void CMainDlg::PaneChanged(bool dragging) {
-    if (dragging && lastRenderMs_ > kLivePreviewBudgetMs) {
+    // A drag judges by its own renders: what the render before it cost (a
+    // style load renders every stage) says nothing of what a move of this
+    // slider costs.  Its first move always renders.
+    if (dragging && dragRendered_ && lastRenderMs_ > kLivePreviewBudgetMs) {
         renderPending_ = true;
         return;
     }
     UpdatePsMonitor();
+    dragRendered_ = dragging;
 }
 
 void CMainDlg::PaneGestureEnded() {
+    dragRendered_ = false;
     if (renderPending_) UpdatePsMonitor();
 }
 

@@ -57,8 +57,8 @@ class CMainDlg : public CDialog, public MainDlgView, public PaneOwner, public Me
     Q_OBJECT
 public:
     static constexpr int16_t kResourceId = 16001;
-    // Slider drags re-render on every move while a preview render takes no
-    // longer than this; slower renders wait for the release.
+    // Slider drags re-render on every move while the drag's renders take no
+    // longer than this; slower ones wait for the release.
     static constexpr double kLivePreviewBudgetMs = 60.0;
 
     CMainDlg(CShadeApp& app, MainDlgHost& host, const AppPaths& paths, QWidget* parent = nullptr);
@@ -182,5 +182,6 @@ private:
     bool written_ = false;
     bool rendering_ = false;
     bool renderPending_ = false;
+    bool dragRendered_ = false;
     double lastRenderMs_ = 0.0;
 };

@@ -1,6 +1,8 @@
 #include "PsMonitor.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +30,12 @@ QCursor ZoomInCursor() {
     return QCursor(picture, 9, 9);
 }
 
+// The first x from `from` on, before `end`, whose mask value is not `value`.
+int32_t RunEnd(const uint8_t* mask, int32_t from, int32_t end, uint8_t value) {
+    while (from < end && mask[from] == value) ++from;
+    return from;
+}
+
 }  // namespace
 
 void MonitorBlend(DibEx& render, DibEx& mask, DibEx& original, const tagRECT& rect) {
@@ -37,14 +45,28 @@ void MonitorBlend(DibEx& render, DibEx& mask, DibEx& original, const tagRECT& re
     const int32_t top = std::max(rect.top, 0);
     const int32_t bottom = std::min({rect.bottom, render.GetHeight(), original.GetHeight(), mask.GetHeight()});
     for (int32_t line = top; line < bottom && left < right; ++line) {
-        uint8_t* c = render.CommitLine(line, left);
-        const uint8_t* o = original.CommitLine(line, left);
-        const uint8_t* m = mask.CommitLine(line, left);
-        for (int32_t x = left; x < right; ++x, c += 3, o += 3, ++m) {
-            const int weight = 255 - *m;
-            if (weight == 0) continue;
-            for (int channel = 0; channel < 3; ++channel)
-                c[channel] = static_cast<uint8_t>(c[channel] + (o[channel] - c[channel]) * weight / 255);
+        // Most pixels lie in runs wholly inside the rendered area (the
+        // render stays) or wholly outside it (the image returns).
+        uint8_t* c = render.CommitLine(line);
+        const uint8_t* o = original.CommitLine(line);
+        const uint8_t* m = mask.CommitLine(line);
+        for (int32_t x = left; x < right;) {
+            if (m[x] == 255) {
+                x = RunEnd(m, x, right, 255);
+            } else if (m[x] == 0) {
+                const int32_t end = RunEnd(m, x, right, 0);
+                std::memcpy(c + std::ptrdiff_t{x} * 3, o + std::ptrdiff_t{x} * 3,
+                            static_cast<std::size_t>(end - x) * 3);
+                x = end;
+            } else {
+                const int weight = 255 - m[x];
+                uint8_t* pixel = c + std::ptrdiff_t{x} * 3;
+                const uint8_t* unrendered = o + std::ptrdiff_t{x} * 3;
+                for (int channel = 0; channel < 3; ++channel)
+                    pixel[channel] =
+                        static_cast<uint8_t>(pixel[channel] + (unrendered[channel] - pixel[channel]) * weight / 255);
+                ++x;
+            }
         }
     }
     render.Decommit();
