@@ -27,11 +27,6 @@ struct FilesFixture : ModelFixture {
         model->OnDialogStart();
         style.calls.clear();
     }
-    std::string Text(const std::string& file, const char* section, const char* key) const {
-        char value[256] = "";
-        GetPrivateProfileString(section, key, "<none>", value, sizeof value, file.c_str());
-        return value;
-    }
 };
 
 }  // namespace
@@ -80,20 +75,17 @@ TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
     EXPECT_EQ(fs::file_size(copy), copySize);
     EXPECT_STREQ(params.ForegroundFilename, other.c_str());
     EXPECT_EQ(model->ForegroundList().GetCount(), 3);
-}
 
-TEST_F(FilesFixture, AnImageAlreadyInTheImageFolderIsTakenWithoutACopy) {
-    params.CopyImageFile = 1;
+    // An image in the image folder already is taken as it is.
+    view.messages.clear();
     const std::string inPictures = folders.picturesFolder + "/here.png";
     WriteImage(inPictures, 4, 4, 9, 9, 9);
     ASSERT_TRUE(model->AddImageFile(model->TextureList(), inPictures.c_str(), kPngType));
     EXPECT_TRUE(view.messages.empty());
     EXPECT_STREQ(params.TextureFilename, inPictures.c_str());
     EXPECT_EQ(model->TextureList().GetStatus(1), kComboEntryValid);
-}
 
-TEST_F(FilesFixture, CopyWithoutAnImageFolderFailsInsteadOfWritingElsewhere) {
-    params.CopyImageFile = 1;
+    // Without an image folder the copy fails instead of writing elsewhere.
     params.PathDefault[0] = '\0';
     ASSERT_TRUE(model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType));
     ASSERT_EQ(view.messages.size(), 1u);
@@ -157,15 +149,15 @@ TEST_F(FilesFixture, SavingByTypeWritesTheChosenPartsOnly) {
     model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType);
 
     EXPECT_EQ(model->SaveUserFile(set.c_str(), 2), UserFileResult::Done);
-    EXPECT_EQ(Text(set, "STYLE", "NumItem"), "2");
-    EXPECT_EQ(Text(set, "TEXTURE", "Path2"), chosen);
-    EXPECT_EQ(Text(set, "FOREGROUND", "NumImage"), "1");
-    EXPECT_EQ(Text(set, "SYSTEM", "Version"), "<none>");
+    EXPECT_EQ(Key(set, "STYLE", "NumItem"), "2");
+    EXPECT_EQ(Key(set, "TEXTURE", "Path2"), chosen);
+    EXPECT_EQ(Key(set, "FOREGROUND", "NumImage"), "1");
+    EXPECT_EQ(Key(set, "SYSTEM", "Version"), "<none>");
 
     EXPECT_EQ(model->SaveUserFile(textures.c_str(), 4), UserFileResult::Done);
-    EXPECT_EQ(Text(textures, "TEXTURE", "NumImage"), "2");
-    EXPECT_EQ(Text(textures, "STYLE", "NumItem"), "<none>");
-    EXPECT_EQ(Text(textures, "FOREGROUND", "NumImage"), "<none>");
+    EXPECT_EQ(Key(textures, "TEXTURE", "NumImage"), "2");
+    EXPECT_EQ(Key(textures, "STYLE", "NumItem"), "<none>");
+    EXPECT_EQ(Key(textures, "FOREGROUND", "NumImage"), "<none>");
     EXPECT_EQ(model->Ui().extUser, 4);
 
     EXPECT_EQ(model->SaveUserFile(style1.c_str(), 1), UserFileResult::Done);
@@ -177,9 +169,7 @@ TEST_F(FilesFixture, SavingByTypeWritesTheChosenPartsOnly) {
     EXPECT_EQ(model->SaveUserFile(pack.c_str(), 6), UserFileResult::RunBackup);
     EXPECT_FALSE(fs::exists(pack));  // the backup dialog writes it
     EXPECT_STREQ(model->Ui().pathUser, dir.file("elsewhere").c_str());
-}
 
-TEST_F(FilesFixture, ASaveThatCannotBeWrittenIsReported) {
     const std::string unwritable = dir.file("no-such-folder/t.mv2");
     EXPECT_EQ(model->SaveUserFile(unwritable.c_str(), 4), UserFileResult::Failed);
     EXPECT_EQ(view.writeFailures, (std::vector<std::string>{unwritable}));
