@@ -270,13 +270,6 @@ TEST_F(BackupFixture, RenamedTextureIsWhatTheRestoredStyleUses) {
     EXPECT_TRUE(listed);
 }
 
-TEST_F(BackupFixture, NoToCreatingTheFolderWritesNothing) {
-    BackUp(kBackupAllStyles);
-    questions.createFolder = false;
-    EXPECT_FALSE(Restorer(pack, restore)->Extract());
-    EXPECT_FALSE(fs::exists(restore));
-}
-
 TEST_F(BackupFixture, ASymlinkInTheFolderIsReplacedNotFollowed) {
     BackUp(kBackupAllStyles);
     fs::create_directories(restore);

