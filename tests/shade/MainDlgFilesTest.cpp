@@ -31,7 +31,9 @@ struct FilesFixture : ModelFixture {
 
 }  // namespace
 
-TEST_F(FilesFixture, AddedImageIsListedSelectedAndItsFolderRemembered) {
+TEST_F(FilesFixture, AddedImageIsListedSelectedRememberedAndDeleted) {
+    EXPECT_FALSE(model->CanDeleteImage(model->TextureList()));  // not the placeholder
+    EXPECT_EQ(model->DeleteImageFile(model->TextureList()), 0);
     const int32_t before = model->History().GetPosition();
     ASSERT_TRUE(model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType));
     EXPECT_STREQ(params.TextureFilename, chosen.c_str());
@@ -50,6 +52,19 @@ TEST_F(FilesFixture, AddedImageIsListedSelectedAndItsFolderRemembered) {
     ASSERT_TRUE(model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType));
     EXPECT_EQ(model->TextureList().GetCount(), 2);
     EXPECT_EQ(model->TextureList().GetIndex(), 1);
+
+    // Deleting is one undo step; the placeholder takes its place and the
+    // image file itself stays.
+    ASSERT_TRUE(model->CanDeleteImage(model->TextureList()));
+    const int32_t beforeDelete = model->History().GetPosition();
+    EXPECT_EQ(model->DeleteImageFile(model->TextureList()), 1);
+    EXPECT_EQ(model->History().GetPosition(), beforeDelete + 1);
+    EXPECT_EQ(model->TextureList().GetCount(), 1);
+    EXPECT_STREQ(params.TextureFilename, "");
+    EXPECT_FALSE(model->CanDeleteImage(model->TextureList()));
+    EXPECT_TRUE(fs::exists(chosen));
+    model->Undo(true);
+    EXPECT_STREQ(params.TextureFilename, chosen.c_str());
 }
 
 TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
@@ -107,22 +122,6 @@ TEST_F(FilesFixture, APathTooLongForItsFieldIsRefusedAndChangesNothing) {
     EXPECT_EQ(model->History().GetPosition(), before);
     EXPECT_EQ(model->TextureList().GetCount(), 1);
     EXPECT_STREQ(model->Ui().pathUser, folders.picturesFolder.c_str());
-}
-
-TEST_F(FilesFixture, DeletingAnImageIsOfferedOnlyOffThePlaceholder) {
-    EXPECT_FALSE(model->CanDeleteImage(model->TextureList()));
-    EXPECT_EQ(model->DeleteImageFile(model->TextureList()), 0);
-    model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType);
-    ASSERT_TRUE(model->CanDeleteImage(model->TextureList()));
-    const int32_t before = model->History().GetPosition();
-    EXPECT_EQ(model->DeleteImageFile(model->TextureList()), 1);
-    EXPECT_EQ(model->History().GetPosition(), before + 1);
-    EXPECT_EQ(model->TextureList().GetCount(), 1);
-    EXPECT_STREQ(params.TextureFilename, "");  // the placeholder now stands there
-    EXPECT_FALSE(model->CanDeleteImage(model->TextureList()));
-    EXPECT_TRUE(fs::exists(chosen));  // the image file itself stays
-    model->Undo(true);
-    EXPECT_STREQ(params.TextureFilename, chosen.c_str());
 }
 
 TEST_F(FilesFixture, StyleAddAndDeleteButtons) {
