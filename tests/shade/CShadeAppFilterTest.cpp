@@ -174,7 +174,7 @@ TEST_F(FilterTest, BlockScalesObjectAndSizesForPreview) {
     EXPECT_EQ(app.MakeBlock(&app.FullImage(), &app.FullMask(), nullptr).standardSize, 250);
 }
 
-TEST_F(FilterTest, ImageNamesAndCache) {
+TEST_F(FilterTest, ImageNamesCacheAndPreviewSizes) {
     CShadeApp app;
     Prepare(app);
     Preview(app);
@@ -194,21 +194,20 @@ TEST_F(FilterTest, ImageNamesAndCache) {
     Full(app);
     EXPECT_EQ(app.Engine().GetLastBlock().texture, nullptr);
     EXPECT_EQ(app.Engine().GetLastBlock().textureChanged, 1);
-}
 
-TEST_F(FilterTest, PreviewReducesOnlyTexturesLargerBothWays) {
-    CShadeApp app;
-    Prepare(app);
-    Preview(app, 40, 30);
-    ASSERT_NE(app.Engine().GetLastBlock().texture, nullptr);
-    EXPECT_EQ(app.Engine().GetLastBlock().texture->GetWidth(), 40);
-    EXPECT_EQ(app.Engine().GetLastBlock().texture->GetHeight(), 30);
-
-    CShadeApp other;
-    Prepare(other);
-    Preview(other, 64, 30);
-    EXPECT_EQ(other.Engine().GetLastBlock().texture->GetWidth(), 64);
-    EXPECT_EQ(other.Engine().GetLastBlock().texture->GetHeight(), 48);
+    // A preview reduces only textures larger than it both ways (64 x 48).
+    SavePattern(system + "/Texture/tex.bmp", 64, 48, 3);
+    CShadeApp small;
+    Prepare(small);
+    Preview(small, 40, 30);
+    ASSERT_NE(small.Engine().GetLastBlock().texture, nullptr);
+    EXPECT_EQ(small.Engine().GetLastBlock().texture->GetWidth(), 40);
+    EXPECT_EQ(small.Engine().GetLastBlock().texture->GetHeight(), 30);
+    CShadeApp wide;
+    Prepare(wide);
+    Preview(wide, 64, 30);
+    EXPECT_EQ(wide.Engine().GetLastBlock().texture->GetWidth(), 64);
+    EXPECT_EQ(wide.Engine().GetLastBlock().texture->GetHeight(), 48);
 }
 
 TEST_F(FilterTest, PreviewReuseEqualsFreshRender) {
@@ -273,36 +272,38 @@ private:
     int messages_ = 0;
 };
 
-TEST_F(FilterTest, ProgressRunsToHundred) {
-    CShadeApp app;
-    Prepare(app);
+// A render left alone reports progress up to 100; one aborted early, midway
+// or late keeps the last block, and the renders after it are as if it had
+// never run.
+TEST_F(FilterTest, ProgressRunsToHundredAndAbortKeepsTheLastBlock) {
+    CShadeApp complete;
+    Prepare(complete);
     AbortAfter never(1 << 30);
     volatile int flag = 0;
-    Full(app, &never, &flag);
+    Full(complete, &never, &flag);
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(never.LastValue(), 100);
     EXPECT_GT(never.Messages(), 20);
-}
 
-TEST_F(FilterTest, AbortKeepsLastBlockAndNextRenderIsCorrect) {
     for (const int calls : {5, 400, 900}) {
+        SCOPED_TRACE(calls);
         CShadeApp app;
         Prepare(app);
         const std::vector<uint8_t> firstPreview = Preview(app);
         const ShadeBaseSt last = app.Engine().GetLastBlock();
         AbortAfter stop(calls);
-        volatile int flag = 0;
         Full(app, &stop, &flag);
-        EXPECT_EQ(flag, -1) << calls;
+        EXPECT_EQ(flag, -1);
+        flag = 0;
         EXPECT_EQ(app.Engine().GetLastBlock().image, last.image);
         EXPECT_TRUE(app.Engine().GetLastBlock().preview);
         EXPECT_EQ(app.Engine().GetLastBlock().objectRect, last.objectRect);
 
         // The same preview again, after the maps were half-rewritten.
-        EXPECT_TRUE(Preview(app) == firstPreview) << calls;
+        EXPECT_TRUE(Preview(app) == firstPreview);
         CShadeApp fresh;
         Prepare(fresh);
-        EXPECT_TRUE(Full(app) == Full(fresh)) << calls;
+        EXPECT_TRUE(Full(app) == Full(fresh));
     }
 }
 
@@ -377,35 +378,28 @@ TEST_F(FilterTest, ShapesRenderToVerifiedChecksums) {
     }
 }
 
-// A texture or foreground name that leads to a FIFO is no image: it is
-// treated as absent at once instead of waiting for a writer.
-TEST_F(FilterTest, FifoImagesAreTreatedAsAbsent) {
-    ASSERT_EQ(::mkfifo((system + "/Texture/pipe.bmp").c_str(), 0600), 0);
-    ASSERT_EQ(::mkfifo((system + "/Foreground/pipe.bmp").c_str(), 0600), 0);
-    CShadeApp piped;
-    Prepare(piped);
-    SetText(piped.Params().TextureFilename, "pipe.bmp");
-    SetText(piped.Params().ForegroundFilename, "Foreground/pipe.bmp");
-    CShadeApp without;
-    Prepare(without);
-    without.Params().TextureFilename[0] = '\0';
-    without.Params().ForegroundFilename[0] = '\0';
-    EXPECT_TRUE(Full(piped) == Full(without));
-}
-
+// Images that cannot be read render as no image: a broken file, a missing
+// one, and a FIFO (treated as absent at once instead of waiting for a writer).
 TEST_F(FilterTest, UnreadableImagesRenderWithoutAndAreListedOncePerName) {
     {
         std::ofstream out(system + "/Texture/bad.bmp", std::ios::binary);
         out << "BM not a bitmap";
     }
+    ASSERT_EQ(::mkfifo((system + "/Texture/pipe.bmp").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((system + "/Foreground/pipe.bmp").c_str(), 0600), 0);
+    CShadeApp without;
+    Prepare(without);
+    Apply(without.Params(), {{"pTpa", 0}, {"pEpa", 0}});
+    CShadeApp piped;
+    Prepare(piped);
+    SetText(piped.Params().TextureFilename, "pipe.bmp");
+    SetText(piped.Params().ForegroundFilename, "Foreground/pipe.bmp");
+    EXPECT_TRUE(Full(piped) == Full(without));
+
     CShadeApp broken;
     Prepare(broken);
     SetText(broken.Params().TextureFilename, "bad.bmp");
     SetText(broken.Params().ForegroundFilename, "Foreground/none.bmp");
-    CShadeApp without;
-    Prepare(without);
-    without.Params().TextureFilename[0] = '\0';
-    without.Params().ForegroundFilename[0] = '\0';
 
     EXPECT_TRUE(Preview(broken) == Preview(without));
     const auto listed = broken.TakeUnreadableImages();
