@@ -106,31 +106,21 @@ TEST_F(PanesFixture, EveryPaneEntryIsReachedByItsControlAndUndone) {
     EXPECT_EQ(reached, kShadeParamsScriptCount - 8);
 }
 
-TEST_F(PanesFixture, SlidersStopAtTheirEndsAndBadNumbersRestoreTheField) {
-    const struct {
-        int pane;
-        const char* key;
-        int32_t min, max;
-    } cases[] = {{kModeling, "pMhe", 1, 100}, {kTexture, "pTox", -100, 100}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        PsParamSlider* slider = Show(c.pane).FindSlider(c.key);
-        QLineEdit* field = slider->GetEdit()->Field();
-        const int32_t before = ShadeParamInt(P(), PaneEntry(c.key));
-        ASSERT_NE(before, c.min);
-        EXPECT_EQ(slider->GetSliderControl()->minimum(), c.min);
-        EXPECT_EQ(slider->GetSliderControl()->maximum(), c.max);
-        Type(field, QString::number(c.min));
-        EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), c.min);
-        for (const QString& bad : {QString::number(c.min - 1), QString::number(c.max + 1), QString("12a"), QString()}) {
-            Type(field, bad);
-            EXPECT_EQ(field->text(), QString::number(c.min)) << bad.toStdString();
-            EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), c.min) << bad.toStdString();
-        }
-        // The typed number was one undo step, the refused ones none.
-        Undo();
-        EXPECT_EQ(ShadeParamInt(P(), PaneEntry(c.key)), before);
+TEST_F(PanesFixture, HeightStopsAtOneAndBadNumbersRestoreTheField) {
+    PsParamSlider* height = Show(kModeling).FindSlider("pMhe");
+    QLineEdit* field = height->GetEdit()->Field();
+    const int32_t before = P().Height;
+    ASSERT_NE(before, 1);
+    height->GetSliderControl()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(P().Height, 1);
+    for (const char* bad : {"0", "101", "12a", ""}) {
+        Type(field, bad);
+        EXPECT_EQ(field->text(), "1") << bad;
+        EXPECT_EQ(P().Height, 1) << bad;
     }
+    // The move was one undo step, the refused numbers none.
+    Undo();
+    EXPECT_EQ(P().Height, before);
 }
 
 TEST_F(PanesFixture, DoubleClickOnALabelResetsTheEntryInOneStep) {
@@ -223,7 +213,7 @@ TEST_F(PanesFixture, ColourModesKeepTheColour) {
     EXPECT_EQ(color.GetSlider(0)->Field()->text(), QString::number(r));
 }
 
-TEST_F(PanesFixture, ColourIsShownFromTheRgbThatRendersAndRestsWithThrough) {
+TEST_F(PanesFixture, ColourIsShownFromItsRgbFollowsTheHueAndRestsWithThrough) {
     // A colour whose hue, saturation and value no longer match (as after a
     // capture) is shown from its red, green and blue, which stay.
     dialog->Model().Ui().colorMode = kColorModeHsv;
@@ -237,31 +227,20 @@ TEST_F(PanesFixture, ColourIsShownFromTheRgbThatRendersAndRestsWithThrough) {
     EXPECT_EQ(P().ColorB, 77);
     ShadeParams derived = P();
     ShadeParamsDeriveColorHsv(derived);
-    EXPECT_EQ(material.GetColor()->GetSlider(0)->Field()->text(), QString::number(derived.ColorH));
+    PsColor& color = *material.GetColor();
+    EXPECT_EQ(color.GetSlider(0)->Field()->text(), QString::number(derived.ColorH));
+
+    // The saturation ramp is painted again for a new hue.
+    const QColor ramp = color.GetSlider(1)->RampColor(200, 201);
+    color.GetSlider(0)->Slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QApplication::processEvents();
+    EXPECT_NE(color.GetSlider(1)->RampColor(200, 201), ramp);
 
     EXPECT_TRUE(material.GetColor()->IsWindowEnabled());
     material.FindCheck("pMth")->click();
     EXPECT_EQ(P().Through, 1);
     EXPECT_FALSE(material.GetColor()->IsWindowEnabled());
     EXPECT_FALSE(material.GetColor()->GetSlider(0)->Slider()->isEnabled());
-}
-
-TEST_F(PanesFixture, HueRampShowsTheCircleAndSaturationFollowsHue) {
-    dialog->Model().Ui().colorMode = kColorModeHsv;
-    PsColor& color = *Show<CMaterialTabPane>(kMaterial).GetColor();
-    PsColorSlider* hue = color.GetSlider(0);
-    for (int x : {0, 42, 84, 126, 168, 210, 251}) {
-        HCLCOLOR c;
-        c.H = x, c.C = 255, c.L = 255;
-        HsvToRgb(&c);
-        EXPECT_EQ(hue->RampColor(x, 252), QColor(c.R, c.G, c.B)) << x;
-    }
-    const QColor before = color.GetSlider(1)->RampColor(200, 201);
-    const int paints = color.GetSlider(1)->Ramp()->Paints();
-    hue->Slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QApplication::processEvents();
-    EXPECT_NE(color.GetSlider(1)->RampColor(200, 201), before);
-    EXPECT_GT(color.GetSlider(1)->Ramp()->Paints(), paints);
 }
 
 TEST_F(PanesFixture, LightDiscSetsBothAnglesFromTheMouse) {
