@@ -244,6 +244,9 @@ TEST_F(GimpRun, FailuresNameTheirCauseAndLeaveTheLayer) {
     options_.pluginPath = MORVANEL_TEST_OTHER_VERSION;
     EXPECT_NE(ErrorOf().find(MORVANEL_TEST_OTHER_VERSION), std::string::npos) << ErrorOf();
     EXPECT_NE(ErrorOf().find("another version"), std::string::npos) << ErrorOf();
+    // A silent run that ends without a result failed; it was no user's cancel.
+    options_.pluginPath = MORVANEL_TEST_SILENT_CANCEL;
+    EXPECT_NE(ErrorOf().find("the plug-in ended the run without a result"), std::string::npos) << ErrorOf();
 
     // The dialog without a display is an error, not a quiet cancel.
     const morvanel_test::ScopedNoDisplay noDisplay;
