@@ -25,22 +25,37 @@ TEST_F(ImageFilesCommand, FormatsAndAlpha) {
         const char* out;
         std::string signature;
         int16_t planes;
+        const char* samePixelsAs = nullptr;  // an earlier output of the same input pixels
     } cases[] = {
-        {"rgba.png", "out.png", "\x89PNG", 4},       {"rgb.png", "from-rgb.png", "\x89PNG", 3},
-        {"rgba.tif", "out.tif", "II*", 4},           {"rgb.bmp", "out.bmp", "BM", 3},
-        {"PHOTO.JPG", "OUT.PNG", "\x89PNG", 3},      {"PHOTO.JPG", "out.Tif", "II*", 3},
-        {"misnamed.bmp", "out.JpEg", "\xFF\xD8\xFF", 3}, {"misnamed.bmp", "OUT.BMP", "BM", 3},
+        {"rgba.png", "out.png", "\x89PNG", 4},
+        {"rgb.png", "from-rgb.png", "\x89PNG", 3},
+        {"rgba.tif", "out.tif", "II*", 4, "out.png"},
+        {"rgb.bmp", "out.bmp", "BM", 3, "from-rgb.png"},
+        {"PHOTO.JPG", "OUT.PNG", "\x89PNG", 3},
+        {"PHOTO.JPG", "out.Tif", "II*", 3, "OUT.PNG"},
+        {"misnamed.bmp", "out.JpEg", "\xFF\xD8\xFF", 3},
+        {"misnamed.bmp", "OUT.BMP", "BM", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.in) + " -> " + c.out);
         ASSERT_EQ(Run({"apply", File(c.in), "-o", File(c.out)}), kExitOk) << errors_;
-        EXPECT_EQ(ReadFile(File(c.out)).substr(0, c.signature.size()), c.signature);
+        const std::string bytes = ReadFile(File(c.out));
+        EXPECT_EQ(bytes.substr(0, c.signature.size()), c.signature);
+        if (c.signature == "BM") {
+            // The header's file size, little-endian, counts every byte.
+            uint32_t size = 0;
+            for (int i = 5; i >= 2; --i) size = (size << 8) | static_cast<uint8_t>(bytes[std::size_t(i)]);
+            EXPECT_EQ(size, bytes.size());
+        }
         const HostImageSt in = LoadImage(File(c.in));
         const HostImageSt out = LoadImage(File(c.out));
         ASSERT_EQ(out.width, 40);
         ASSERT_EQ(out.height, 32);
         ASSERT_EQ(out.planes, c.planes);
         EXPECT_TRUE(DiffersWithin(in, out, {10, 14, 22, 26}, true));  // the disc is shaded
+        if (c.samePixelsAs != nullptr) {
+            EXPECT_TRUE(out.pixels == LoadImage(File(c.samePixelsAs)).pixels) << c.samePixelsAs;
+        }
         if (c.planes == 4) {
             // The corners lie outside the object (alpha 0): left as they were.
             EXPECT_FALSE(DiffersWithin(in, out, {0, 0, 4, 4}, true));
