@@ -37,8 +37,9 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs argv with the environment changes (an empty value unsets); standard
-// output and error go to log.  No argument here holds a single quote.
+// Runs argv through the shell with the environment changes (an empty value
+// unsets); standard output and error go to log.  Every word is quoted in
+// single quotes, so none may hold one.
 int RunProcess(const std::vector<std::string>& argv, const Environment& environment, const std::string& log) {
     std::string command = "env", assignments;
     for (const auto& [name, value] : environment) {
@@ -46,7 +47,10 @@ int RunProcess(const std::vector<std::string>& argv, const Environment& environm
         else assignments += " " + name + "='" + value + "'";
     }
     command += assignments;
-    for (const std::string& arg : argv) command += " '" + arg + "'";
+    for (const std::string& arg : argv) {
+        EXPECT_EQ(arg.find('\''), std::string::npos) << arg;
+        command += " '" + arg + "'";
+    }
     const int status = std::system((command + " >>'" + log + "' 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -117,7 +121,8 @@ protected:
         const fs::path plugins = fs::path(dir_.file("gimp2")) / "plug-ins/morvanel-gimp";
         ASSERT_TRUE(fs::is_directory(dir_.file("gimp2"))) << "GIMP made no folder on its first start";
         const std::string log = dir_.file("install.log");
-        const std::vector<std::string> install{MORVANEL_INSTALL_SCRIPT, "--no-build", "--build-dir", MORVANEL_BUILD_DIR};
+        const std::vector<std::string> install{MORVANEL_INSTALL_SCRIPT, "--no-build", "--build-dir",
+                                               MORVANEL_BUILD_DIR};
         ASSERT_EQ(RunProcess(install, environment_, log), 0) << ReadFile(log);
         ASSERT_TRUE(fs::exists(plugins / "morvanel-gimp"));
         ASSERT_TRUE(fs::exists(plugins / "libmorvanel.so"));

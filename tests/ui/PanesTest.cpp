@@ -335,7 +335,7 @@ TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     texture.AddImage(image);
     PsImageComboView* view = texture.GetListView();
     PsImagePopupView* popup = view->ShowPopup();
-    EXPECT_EQ(popup->geometry().topLeft(), view->mapToGlobal(QPoint(0, view->height() + PsImageComboView::kPopupGap)));
+    EXPECT_EQ(popup->geometry().topLeft(), view->mapToGlobal(QPoint(0, view->height() + 4)));
     QTest::keyClick(popup, Qt::Key_Home);  // not a chooser key: nothing
     QTest::keyClick(popup, Qt::Key_Up);
     QTest::keyClick(popup, Qt::Key_Return);

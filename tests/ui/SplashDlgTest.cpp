@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -83,26 +84,25 @@ TEST_F(SplashFixture, HoverDrawsUnderlineAndFrameOnlyWhileTheMouseIsOver) {
     auto splash = Make();
     ASSERT_TRUE(splash->OnInitDialog());
     splash->show();
-    const QRgb highlight = qRgb(255, 0, 255);
     const QImage calm = Shot(*splash);
-    ASSERT_NE(calm.pixel(100, 268), highlight);
-    ASSERT_NE(calm.pixel(250, 50), highlight);
-
-    Send(splash.get(), QEvent::MouseMove, QPoint(100, 255));
-    QImage lit = Shot(*splash);
-    EXPECT_EQ(lit.pixel(100, 268), highlight);  // the bar: the bottom 2 rows
-    EXPECT_EQ(lit.pixel(100, 269), highlight);
-    EXPECT_NE(lit.pixel(100, 266), highlight);
-    EXPECT_NE(lit.pixel(250, 50), highlight);
-
-    Send(splash.get(), QEvent::MouseMove, QPoint(300, 50));
-    lit = Shot(*splash);
-    EXPECT_NE(lit.pixel(100, 268), highlight);  // left spot 1
-    EXPECT_EQ(lit.pixel(250, 50), highlight);   // the frame's left edge
-    EXPECT_EQ(lit.pixel(349, 50), highlight);
-    EXPECT_EQ(lit.pixel(300, 79), highlight);
-    EXPECT_NE(lit.pixel(300, 50), highlight);   // inside stays
-
+    // Spot 1's bar is its bottom 2 rows; spot 2's frame its edges.
+    const std::vector<QPoint> bar{{100, 268}, {100, 269}}, frame{{250, 50}, {349, 50}, {300, 79}};
+    const struct {
+        QPoint mouse;
+        std::vector<QPoint> lit, unlit;
+    } cases[] = {
+        {{100, 255}, bar, {{100, 266}, frame[0]}},
+        {{300, 50}, frame, {bar[0], {300, 50}}},
+    };
+    for (const auto& c : cases) {
+        Send(splash.get(), QEvent::MouseMove, c.mouse);
+        const QImage lit = Shot(*splash);
+        for (const QPoint& at : c.lit) {
+            EXPECT_NE(calm.pixel(at), qRgb(255, 0, 255)) << at.x() << "," << at.y();
+            EXPECT_EQ(lit.pixel(at), qRgb(255, 0, 255)) << at.x() << "," << at.y();
+        }
+        for (const QPoint& at : c.unlit) EXPECT_EQ(lit.pixel(at), calm.pixel(at)) << at.x() << "," << at.y();
+    }
     // A spot without highlight mode is hovered but never drawn.
     Send(splash.get(), QEvent::MouseMove, QPoint(300, 150));
     EXPECT_TRUE(splash->HotSpots().At(2).hover);
