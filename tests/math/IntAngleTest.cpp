@@ -7,32 +7,17 @@
 // Expected angles come from a python3 re-implementation of the table search;
 // atan2 in 256 steps is noted beside the off-axis cases for orientation.
 
-TEST(IntAtan, TableEnds)
+TEST(IntAtan, AnglesOfVectors)
 {
-    IntAtan t;
+    // IntAngle answers from the same table.
+    const IntAtan t;
+    const IntAngle a;
     EXPECT_EQ(t.Tangent(0), 245);
     EXPECT_EQ(t.Tangent(15), 4141);
     EXPECT_EQ(t.Tangent(31), 9999); // 3.1415 keeps it below 10000
-}
-
-TEST(IntAtan, QuadrantBoundariesAndDiagonals)
-{
-    const IntAtan t;
-    const IntAngle a;
-    struct Case { int x, y, angle; } cases[] = {
-        {0, 0, 0},    {1, 0, 0},     {0, 1, 64},    {-1, 0, 128},  {0, -1, 192},
-        {5, 5, 32},   {-1, 1, 96},   {-1, -1, 160}, {1, -1, 224},
-    };
-    for (const Case& k : cases) {
-        EXPECT_EQ(t.GetAngle(k.x, k.y), k.angle) << k.x << "," << k.y;
-        EXPECT_EQ(a.GetAngle(k.x, k.y), k.angle) << k.x << "," << k.y;
-    }
-}
-
-TEST(IntAtan, RepresentativeAngles)
-{
-    const IntAtan t;
-    struct Case { int x, y, angle; } cases[] = {
+    const struct { int x, y, angle; } cases[] = {
+        {0, 0, 0},   {1, 0, 0},   {0, 1, 64},     {-1, 0, 128}, {0, -1, 192},
+        {5, 5, 32},  {-1, 1, 96}, {-1, -1, 160},  {1, -1, 224},
         {100, 10, 4},     // 4.06
         {10, 100, 60},    // 59.94
         {-100, 10, 124},  // 123.94
@@ -45,21 +30,22 @@ TEST(IntAtan, RepresentativeAngles)
         {10000, 246, 1},  // one above it
         {INT_MAX, INT_MIN, 223},
     };
-    for (const Case& k : cases)
+    for (const auto& k : cases) {
         EXPECT_EQ(t.GetAngle(k.x, k.y), k.angle) << k.x << "," << k.y;
+        EXPECT_EQ(a.GetAngle(k.x, k.y), k.angle) << k.x << "," << k.y;
+    }
 }
 
 TEST(IntAngle, CosineAndSineTables)
 {
     const IntAngle a;
-    EXPECT_EQ(a.Cos(0), 1.0);
-    EXPECT_EQ(a.Sin(0), 0.0);
-    EXPECT_EQ(a.Cos(64), 0.0);
-    EXPECT_EQ(a.Sin(64), 1.0);
-    EXPECT_EQ(a.Cos(128), -1.0);
-    EXPECT_EQ(a.Sin(128), 0.0);
-    EXPECT_EQ(a.Cos(192), 0.0);
-    EXPECT_EQ(a.Sin(192), -1.0);
+    const struct { int angle; double cos, sin; } cases[] = {
+        {0, 1.0, 0.0}, {64, 0.0, 1.0}, {128, -1.0, 0.0}, {192, 0.0, -1.0},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(a.Cos(k.angle), k.cos) << k.angle;
+        EXPECT_EQ(a.Sin(k.angle), k.sin) << k.angle;
+    }
     EXPECT_NEAR(a.Cos(32), 0.7071232, 1e-7); // cos(32 * 6.283 / 256)
     EXPECT_EQ(a.Sin(-4), a.Sin(252));
     EXPECT_EQ(a.Cos(260), a.Cos(4));

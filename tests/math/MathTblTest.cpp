@@ -1,123 +1,76 @@
 #include "MathTbl.h"
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 // Expected entries were computed independently in python3 from the curve
 // formulas (double arithmetic, half-up rounding, truncation where stated).
 
-TEST(MathTbl, ConstructorIsIdentity)
+namespace {
+
+using Samples = std::vector<std::pair<int, int>>; // input, expected entry
+using Curve = std::function<void(MathTbl&)>;
+int Identity(int i) { return i; }
+
+Curve Sigmoid(double gain, double mid, double low, double high)
 {
-    MathTbl t;
-    for (int i = 0; i < MathTbl::kSize; ++i)
-        ASSERT_EQ(t[i], i);
+    return [=](MathTbl& t) { t.Sigmoid(gain, mid, low, high); };
 }
+Curve Gamma(double gamma) { return [=](MathTbl& t) { t.Gamma(gamma, 0.0, 1.0); }; }
+Curve Arc(double bend) { return [=](MathTbl& t) { t.Arc(bend, 0.0, 1.0); }; }
 
-TEST(MathTbl, SigmoidRisingAndFallingCurves)
+} // namespace
+
+TEST(MathTbl, Curves)
 {
-    MathTbl edge;
-    edge.Sigmoid(0.05, 0.2, 0.0, 1.0);
-    EXPECT_EQ(edge[0], 0);
-    EXPECT_EQ(edge[25], 39);
-    EXPECT_EQ(edge[51], 118);
-    EXPECT_EQ(edge[100], 233);
-    EXPECT_EQ(edge[255], 255);
-
-    // The solarization curve falls from 255 to 76.5, which rounds up to 77.
-    MathTbl sol;
-    sol.Sigmoid(0.01, 1.0, 1.0, 0.3);
-    EXPECT_EQ(sol[0], 255);
-    EXPECT_EQ(sol[64], 231);
-    EXPECT_EQ(sol[128], 194);
-    EXPECT_EQ(sol[192], 140);
-    EXPECT_EQ(sol[255], 77);
+    const struct {
+        const char* name;
+        Curve make;
+        Samples samples;
+        std::function<int(int)> whole = nullptr; // every entry, where given
+    } cases[] = {
+        {"new table", [](MathTbl&) {}, {}, Identity},
+        {"edge sigmoid", Sigmoid(0.05, 0.2, 0.0, 1.0), {{0, 0}, {25, 39}, {51, 118}, {100, 233}, {255, 255}}},
+        // Falls from 255 to 76.5, which rounds up to 77.
+        {"solarization", Sigmoid(0.01, 1.0, 1.0, 0.3), {{0, 255}, {64, 231}, {128, 194}, {192, 140}, {255, 77}}},
+        {"steep", Sigmoid(0.1, 0.5, 0.0, 1.0), {{64, 0}, {128, 131}, {192, 255}}},
+        {"inverse", Sigmoid(-0.05, 0.5, 0.0, 1.0),
+         {{0, 0}, {1, 24}, {64, 106}, {100, 119}, {128, 128}, {160, 138}, {200, 153}, {254, 231}, {255, 255}}},
+        {"gain below the threshold", Sigmoid(0.0005, 0.3, 0.0, 1.0), {}, Identity},
+        {"gain 0 is a line, truncated", Sigmoid(0.0, 0.5, 0.2, 0.8), {{0, 51}, {100, 111}, {255, 204}}},
+        {"flat range", Sigmoid(0.05, 0.5, 0.5, 0.5), {}, [](int) { return 127; }},
+        {"flat range clamps", Sigmoid(0.05, 0.5, 2.0, 2.0), {{7, 255}}},
+        {"line beyond both ends clamps", Sigmoid(0.0, 0.5, -1.0, 3.0), {{0, 0}, {255, 255}}},
+        {"gamma 1 after a curve",
+         [](MathTbl& t) {
+             t.Sigmoid(0.1, 0.5, 0.0, 1.0);
+             t.Gamma(1.0, 0.0, 1.0);
+         },
+         {}, Identity},
+        {"gamma 2", Gamma(2.0), {{1, 0}, {16, 1}, {128, 64}, {200, 156}, {255, 255}}},
+        // 255^(1/9) * s lands just below 255 and truncates to 254.
+        {"gamma 1/9", Gamma(1.0 / 9.0), {{0, 0}, {1, 137}, {16, 187}, {128, 236}, {255, 254}}},
+        {"gamma below 0 keeps the table", Gamma(-0.5), {}, Identity},
+        {"arc 0.5", Arc(0.5), {{0, 0}, {64, 17}, {126, 108}, {127, 127}, {128, 138}, {192, 238}, {255, 255}}},
+        {"convex quarter circle", Arc(0.0), {{1, 22}, {64, 168}, {128, 221}}},
+        {"concave quarter circle", Arc(1.0), {{128, 34}, {254, 232}, {255, 255}}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        MathTbl t;
+        k.make(t);
+        for (const auto& [in, out] : k.samples)
+            EXPECT_EQ(t[in], out) << "at " << in;
+        for (int i = 0; k.whole && i < MathTbl::kSize; ++i)
+            ASSERT_EQ(t[i], k.whole(i)) << "at " << i;
+    }
+    MathTbl falling;
+    falling.Sigmoid(0.01, 1.0, 1.0, 0.3);
     for (int i = 1; i < MathTbl::kSize; ++i)
-        ASSERT_LE(sol[i], sol[i - 1]) << i;
-
-    MathTbl steep;
-    steep.Sigmoid(0.1, 0.5, 0.0, 1.0);
-    EXPECT_EQ(steep[64], 0);
-    EXPECT_EQ(steep[128], 131);
-    EXPECT_EQ(steep[192], 255);
-}
-
-TEST(MathTbl, SigmoidInverseCurve)
-{
-    MathTbl t;
-    t.Sigmoid(-0.05, 0.5, 0.0, 1.0);
-    const int inputs[] = {0, 1, 64, 100, 128, 160, 200, 254, 255};
-    const int expected[] = {0, 24, 106, 119, 128, 138, 153, 231, 255};
-    for (int k = 0; k < 9; ++k)
-        EXPECT_EQ(t[inputs[k]], expected[k]) << inputs[k];
-}
-
-TEST(MathTbl, SigmoidDegenerateGainAndRange)
-{
-    MathTbl line;
-    line.Sigmoid(0.0005, 0.3, 0.0, 1.0);
-    for (int i = 0; i < MathTbl::kSize; ++i)
-        ASSERT_EQ(line[i], i);
-
-    line.Sigmoid(0.0, 0.5, 0.2, 0.8); // 51 + 153 i / 255, truncated
-    EXPECT_EQ(line[0], 51);
-    EXPECT_EQ(line[100], 111);
-    EXPECT_EQ(line[255], 204);
-
-    MathTbl flat;
-    flat.Sigmoid(0.05, 0.5, 0.5, 0.5);
-    for (int i = 0; i < MathTbl::kSize; ++i)
-        ASSERT_EQ(flat[i], 127);
-    flat.Sigmoid(0.05, 0.5, 2.0, 2.0); // 510 clamps
-    EXPECT_EQ(flat[7], 255);
-    flat.Sigmoid(0.0, 0.5, -1.0, 3.0); // line beyond both ends clamps
-    EXPECT_EQ(flat[0], 0);
-    EXPECT_EQ(flat[255], 255);
-}
-
-TEST(MathTbl, GammaCurves)
-{
-    MathTbl t;
-    t.Sigmoid(0.1, 0.5, 0.0, 1.0);
-    t.Gamma(1.0, 0.0, 1.0);
-    for (int i = 0; i < MathTbl::kSize; ++i)
-        ASSERT_EQ(t[i], i);
-
-    t.Gamma(2.0, 0.0, 1.0);
-    EXPECT_EQ(t[1], 0);
-    EXPECT_EQ(t[16], 1);
-    EXPECT_EQ(t[128], 64);
-    EXPECT_EQ(t[200], 156);
-    EXPECT_EQ(t[255], 255);
-
-    // 255^(1/9) * s lands just below 255 and truncates to 254.
-    t.Gamma(1.0 / 9.0, 0.0, 1.0);
-    EXPECT_EQ(t[0], 0);
-    EXPECT_EQ(t[1], 137);
-    EXPECT_EQ(t[16], 187);
-    EXPECT_EQ(t[128], 236);
-    EXPECT_EQ(t[255], 254);
-
-    MathTbl kept;
-    kept.Gamma(-0.5, 0.0, 1.0);
-    EXPECT_EQ(kept[77], 77);
-}
-
-TEST(MathTbl, ArcCurves)
-{
-    MathTbl t;
-    t.Arc(0.5, 0.0, 1.0);
-    const int inputs[] = {0, 64, 126, 127, 128, 192, 255};
-    const int expected[] = {0, 17, 108, 127, 138, 238, 255};
-    for (int k = 0; k < 7; ++k)
-        EXPECT_EQ(t[inputs[k]], expected[k]) << inputs[k];
-
-    t.Arc(0.0, 0.0, 1.0); // one convex quarter circle
-    EXPECT_EQ(t[1], 22);
-    EXPECT_EQ(t[64], 168);
-    EXPECT_EQ(t[128], 221);
-    t.Arc(1.0, 0.0, 1.0); // one concave quarter circle, top reached at 255
-    EXPECT_EQ(t[128], 34);
-    EXPECT_EQ(t[254], 232);
-    EXPECT_EQ(t[255], 255);
+        ASSERT_LE(falling[i], falling[i - 1]) << i;
 }
 
 TEST(MathTbl, SmoothKeepsEndsAndBlursAStep)
@@ -125,23 +78,17 @@ TEST(MathTbl, SmoothKeepsEndsAndBlursAStep)
     MathTbl step;
     for (int i = 0; i < MathTbl::kSize; ++i)
         step[i] = i < 128 ? 0 : 255;
-    MathTbl copy = step;
-    copy.Smooth(0);
-    for (int i = 0; i < MathTbl::kSize; ++i)
-        ASSERT_EQ(copy[i], step[i]);
-
-    MathTbl once = step;
-    once.Smooth(1);
-    const int expected1[] = {0, 0, 28, 85, 170, 226, 255, 255};
-    for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(once[124 + k], expected1[k]) << 124 + k;
-
-    MathTbl ten = step;
-    ten.Smooth(10);
-    const int expected10[] = {4, 9, 16, 27, 43, 63, 87, 113, 141, 167, 191, 211, 227, 238, 245, 250};
-    for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(ten[120 + k], expected10[k]) << 120 + k;
-
+    const struct { int times, from; std::vector<int> expected; } cases[] = {
+        {0, 126, {0, 0, 255, 255}},
+        {1, 124, {0, 0, 28, 85, 170, 226, 255, 255}},
+        {10, 120, {4, 9, 16, 27, 43, 63, 87, 113, 141, 167, 191, 211, 227, 238, 245, 250}},
+    };
+    for (const auto& k : cases) {
+        MathTbl t = step;
+        t.Smooth(k.times);
+        for (size_t j = 0; j < k.expected.size(); ++j)
+            EXPECT_EQ(t[k.from + static_cast<int>(j)], k.expected[j]) << k.times << " times at " << k.from + j;
+    }
     MathTbl ends;
     ends[0] = 200;
     ends[255] = 10;

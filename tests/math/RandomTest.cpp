@@ -35,10 +35,8 @@ TEST(Random, WrapsModulo2To32AndReachesOne)
     Randomize(722641702); // the seed whose successor is 2^32 - 1
     EXPECT_EQ(RandomDouble(), 1.0);
     EXPECT_EQ(RandomDouble(), 2728883356u / 4294967295.0); // -a + 1 wraps
-}
 
-TEST(Random, ShiftOutsideTheWordIsSafe)
-{
+    // Shifts outside the word are safe.
     Randomize(5);
     EXPECT_EQ(RandomShift(32), 0u);
     EXPECT_EQ(RandomShift(-3), (5u * 1566083941u + 1u) * 1566083941u + 1u);
