@@ -67,23 +67,6 @@ TEST(BlockBuffer, FirstBlockReplicatesTheEdges) {
     EXPECT_EQ(dib.GetBlockBufferLine(), 0);
 }
 
-TEST(BlockBuffer, HeldLinesKeepTheirFirstValues) {
-    DibEx dib;
-    dib.Setup(3, 4, 8);
-    DrawPattern(dib);
-    const uint8_t* centre = dib.SetupBlockBuffer(1, 0);
-    const int32_t unitY = dib.GetBlockBufferUnitY();
-    dib.GetBlock(0);
-    dib.CommitLine(1, 1)[0] = 200;  // line 1 is held by the buffer now
-    dib.CommitLine(2, 1)[0] = 201;  // line 2 is not
-    dib.GetBlock(1);
-    EXPECT_EQ(centre[1 - unitY], PatternValue(0, 1));
-    EXPECT_EQ(centre[1], PatternValue(1, 1));
-    EXPECT_EQ(centre[1 + unitY], 201);
-    dib.GetBlock(1);  // the same centre again changes nothing
-    EXPECT_EQ(centre[1], PatternValue(1, 1));
-}
-
 TEST(BlockBuffer, MatchesTheHeldLineRuleForAnyWalk) {
     std::mt19937 random(7);
     for (int32_t n = 0; n <= 3; ++n) {

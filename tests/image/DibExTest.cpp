@@ -31,18 +31,30 @@ void ExpectBgr(DibEx& dib, int32_t line, int32_t x, int b, int g, int r) {
 
 }  // namespace
 
-TEST(DibExSetup, StridesSizesAndHeader) {
+TEST(DibExSetup, StridesSizesHeaderAndPalette) {
+    // Total size: 40-byte header, 4 bytes per palette entry, then the lines.
+    const struct { int32_t width, height, bits, stride, totalSize; int paletteEntry, paletteGrey; } cases[] = {
+        {1, 1, 24, 4, 40 + 4, -1, 0},
+        {3, 2, 24, 12, 40 + 24, -1, 0},
+        {9, 1, 1, 4, 40 + 8 + 4, 1, 128},
+        {3, 1, 4, 4, 40 + 64 + 4, 15, 240},
+        {7, 3, 8, 8, 40 + 1024 + 3 * 8, 77, 77},
+    };
     DibEx dib;
-    dib.Setup(1, 1, 24);
-    EXPECT_EQ(dib.GetStride(), 4);
-    dib.Setup(3, 2, 24);
-    EXPECT_EQ(dib.GetStride(), 12);
-    EXPECT_EQ(dib.GetTotalSize(), 40 + 24);
-    dib.Setup(9, 1, 1);
-    EXPECT_EQ(dib.GetStride(), 4);
-    dib.Setup(7, 3, 8);
-    EXPECT_EQ(dib.GetTotalSize(), 40 + 1024 + 3 * 8);
-    EXPECT_EQ(dib.GetDibBit(), dib.GetDib() + 40 + 1024);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.width << "x" << k.height << " bits " << k.bits);
+        dib.Setup(k.width, k.height, k.bits);
+        EXPECT_EQ(dib.GetStride(), k.stride);
+        EXPECT_EQ(dib.GetTotalSize(), k.totalSize);
+        EXPECT_EQ(dib.GetDibBit(), dib.GetDib() + k.totalSize - k.stride * k.height);
+        if (k.paletteEntry < 0) {
+            EXPECT_EQ(dib.CommitPalette(), nullptr);
+        } else {
+            const RGBQUAD entry = dib.CommitPalette()[k.paletteEntry];
+            EXPECT_EQ(entry.rgbRed + entry.rgbGreen * 256 + entry.rgbBlue * 65536, k.paletteGrey * 65793);
+            EXPECT_EQ(dib.CommitPalette()[0].rgbRed, 0);
+        }
+    }
     const BITMAPINFOHEADER* head = dib.CommitHead();
     EXPECT_EQ(head->biSize, 40u);
     EXPECT_EQ(head->biWidth, 7);
@@ -50,19 +62,6 @@ TEST(DibExSetup, StridesSizesAndHeader) {
     EXPECT_EQ(head->biBitCount, 8);
     EXPECT_EQ(head->biXPelsPerMeter, 3937);
     EXPECT_EQ(BmpWidth(9), 12);
-}
-
-TEST(DibExSetup, GreyPalettes) {
-    DibEx dib;
-    dib.Setup(1, 1, 1);
-    EXPECT_EQ(dib.CommitPalette()[0].rgbRed, 0);
-    EXPECT_EQ(dib.CommitPalette()[1].rgbGreen, 128);
-    dib.Setup(1, 1, 4);
-    EXPECT_EQ(dib.CommitPalette()[15].rgbBlue, 240);
-    dib.Setup(1, 1, 8);
-    EXPECT_EQ(dib.CommitPalette()[77].rgbRed, 77);
-    dib.Setup(1, 1, 24);
-    EXPECT_EQ(dib.CommitPalette(), nullptr);
 }
 
 TEST(DibExSetup, BadSizesLeaveItInvalidAndHugeOnesThrow) {
