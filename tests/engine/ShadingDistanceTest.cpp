@@ -2,65 +2,58 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "EngineTestShapes.h"
 
 namespace {
 
-TEST(CreateDistance, DiscCentreAndMaximum) {
-    // Object rectangle 221 x 221 with the disc centred at (110, 110) inside it.
-    TestScene s;
-    MakeScene(s, 221, 221, Disc(110, 110, 100));
-    s.block.objectRect = CMacRect(0, 0, 221, 221);
-    ShadingBase engine;
-    EXPECT_EQ(engine.CreateDistance(&s.block, 0, 100), 1);
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 110, 110), 25577);
-    EXPECT_EQ(engine.GetMaxDistance(), 25577);
-    // Outside stays 0, the rim pixel is one pixel from the edge.
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 5, 5), 0);
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 110, 10), 256);
-}
-
-TEST(CreateDistance, OnePixelLineKeepsItsCoverage) {
-    TestScene s;
-    MakeScene(s, 40, 9, [](int32_t x, int32_t y) { return y == 4 && x >= 5 && x < 35 ? 255 : 0; });
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    for (int32_t x = 5; x < 35; ++x) EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, x, 4), 256) << x;
-    EXPECT_EQ(engine.GetMaxDistance(), 256);
-}
-
-TEST(CreateDistance, PartialCoverageIsScaledAndNotPropagated) {
-    TestScene s;
-    MakeScene(s, 12, 12, [](int32_t x, int32_t y) {
+// Distances in 1/256 pixel: a pixel fully inside one step from the outside
+// holds 256, the centre of a disc of radius 100 holds 25577, and nothing
+// goes beyond the cap of 2500 pixels.
+TEST(CreateDistance, MapValuesAndMaximum) {
+    const auto none = [](int32_t, int32_t) { return 0; };
+    const auto line = [](int32_t x, int32_t y) { return y == 4 && x >= 5 && x < 35 ? 255 : 0; };
+    const auto partial = [](int32_t x, int32_t y) {
         if (x < 2 || x > 9 || y < 2 || y > 9) return 0;
         return x == 2 ? 128 : 255;
-    });
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 2, 5), 128 * 256 / 255);
-    // The next pixel: from the partial neighbour (128) one step further.
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 3, 5), 128 * 256 / 255 + 256);
-}
-
-TEST(CreateDistance, EmptyMaskGivesMaximumOne) {
-    TestScene s;
-    MakeScene(s, 10, 10, [](int32_t, int32_t) { return 0; });
-    s.block.objectRect = CMacRect(0, 0, 10, 10);
-    ShadingBase engine;
-    EXPECT_EQ(engine.CreateDistance(&s.block, 0, 100), 1);
-    EXPECT_EQ(engine.GetMaxDistance(), 1);
-}
-
-TEST(CreateDistance, NeverExceedsTheCap) {
-    // A 2600-pixel-wide band: its middle lies more than 2500 pixels from the
-    // nearer short edge only along the long axis, so make both axes long.
-    TestScene s;
-    MakeScene(s, 5300, 5300, [](int32_t x, int32_t y) { return x > 0 && y > 0 && x < 5299 && y < 5299 ? 255 : 0; });
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    EXPECT_EQ(engine.GetMaxDistance(), ShadingBase::kMaxDistance);
-    EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, 2650, 2650), 640000);
+    };
+    const auto big = [](int32_t x, int32_t y) { return x > 0 && y > 0 && x < 5299 && y < 5299 ? 255 : 0; };
+    struct Probe {
+        int32_t x, y, value;
+    };
+    std::vector<Probe> onLine;
+    for (int32_t x = 5; x < 35; ++x) onLine.push_back({x, 4, 256});
+    const struct {
+        const char* name;
+        int32_t width, height;
+        std::function<int(int32_t, int32_t)> coverage;
+        bool wholeRect;  // the object rectangle is the whole image
+        std::vector<Probe> probes;
+        int32_t maxDistance;  // -1: not checked
+    } cases[] = {
+        {"disc", 221, 221, Disc(110, 110, 100), true, {{110, 110, 25577}, {5, 5, 0}, {110, 10, 256}}, 25577},
+        {"one-pixel line keeps its coverage", 40, 9, line, false, onLine, 256},
+        // Partial coverage is scaled; the next pixel is one step further
+        // from the partial neighbour.
+        {"partial coverage", 12, 12, partial, false, {{2, 5, 128 * 256 / 255}, {3, 5, 128 * 256 / 255 + 256}}, -1},
+        {"empty mask", 10, 10, none, true, {}, 1},
+        {"cap", 5300, 5300, big, false, {{2650, 2650, 640000}}, ShadingBase::kMaxDistance},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        TestScene s;
+        MakeScene(s, k.width, k.height, k.coverage);
+        if (k.wholeRect) s.block.objectRect = CMacRect(0, 0, k.width, k.height);
+        ShadingBase engine;
+        EXPECT_EQ(engine.CreateDistance(&s.block, 0, 100), 1);
+        for (const Probe& p : k.probes)
+            EXPECT_EQ(MapAt(engine.DistanceMap(), s.block, p.x, p.y), p.value) << p.x << "," << p.y;
+        if (k.maxDistance >= 0) {
+            EXPECT_EQ(engine.GetMaxDistance(), k.maxDistance);
+        }
+    }
 }
 
 TEST(FuncBevel, SmoothingRadiusOneWhenSmoothIsZero) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <ostream>
 
 #include "EngineMaps.h"
 #include "EngineTestShapes.h"
@@ -18,7 +20,12 @@ void FlatSquare(TestScene& s) {
 
 struct Bgr8 {
     int b, g, r;
+    bool operator==(const Bgr8&) const = default;
 };
+
+std::ostream& operator<<(std::ostream& out, const Bgr8& p) {
+    return out << "blue " << p.b << " green " << p.g << " red " << p.r;
+}
 
 Bgr8 PixelAt(DibEx& image, int32_t x, int32_t y) {
     const uint8_t* p = image.CommitLine(y, x);
@@ -31,131 +38,90 @@ TEST(Lighting, NormalZFromHeight) {
     EXPECT_NEAR(NormalZ(50), 256.0 + 2304.0 * std::pow(0.5, 3.17), 1e-9);
 }
 
-TEST(Lighting, AmbientOnlyAndSolarization) {
-    TestScene s;
-    FlatSquare(s);
-    s.block.lightPower[0] = 50 * 256 / 100;  // 128
-    ShadingBase engine;
-    ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
-    // Material red 255 times 128/256; green and blue stay 0; outside untouched.
-    Bgr8 p = PixelAt(s.image, 24, 24);
-    EXPECT_EQ(p.r, 127);
-    EXPECT_EQ(p.g, 0);
-    EXPECT_EQ(p.b, 0);
-    p = PixelAt(s.image, 1, 1);
-    EXPECT_EQ(p.r, 40);
-    EXPECT_EQ(p.g, 80);
-    EXPECT_EQ(p.b, 120);
-
-    // Full solarization with no light at all: sol[0] = 255, so 255 * 255 / 256.
-    TestScene dark;
-    FlatSquare(dark);
-    dark.block.pMsl = 256;
-    ShadingBase engine2;
-    engine2.Shading(&dark.block, 0, 100);
-    EXPECT_EQ(PixelAt(dark.image, 24, 24).r, 254);
-}
-
-TEST(Lighting, ValuesOutsideTheirRangesStayInsideTheTables) {
-    // A material colour below 0 (as a damaged style file may hold) stays
-    // black instead of indexing before the gamma tables; a bevel position
-    // and rim width beyond 100 percent take the last edge weight.
-    TestScene s;
-    FlatSquare(s);
-    s.block.pMcr = -50;
-    s.block.pMcg = -50;
-    s.block.pMcb = -50;
-    s.block.lightPower[0] = 256;
-    s.block.pMbp = 400;
-    s.block.pMba = 300;
-    ShadingBase engine;
-    ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
-    const Bgr8 p = PixelAt(s.image, 24, 24);
-    EXPECT_EQ(p.r, 0);
-    EXPECT_EQ(p.g, 0);
-    EXPECT_EQ(p.b, 0);
-    EXPECT_EQ(engine.EdgeWeight(400), engine.EdgeCurve()[255]);
-    EXPECT_EQ(engine.EdgeWeight(-5), engine.EdgeCurve()[0]);
-}
-
-TEST(Lighting, DirectionalDiffuseOnFlatTop) {
-    TestScene s;
-    FlatSquare(s);
-    // Light 1 at full power, 60 degrees from the viewing axis:
-    // v = 60 * 1.57 / 90, cos v = 0.50079..., truncate(256 cos v) = 128.
-    s.block.lightPower[1] = 256;
-    s.block.lightAngleH[1] = 30;
-    s.block.lightAngleV[1] = 60;
-    ShadingBase engine;
-    engine.Shading(&s.block, 0, 100);
-    EXPECT_EQ(PixelAt(s.image, 24, 24).r, 255 * 128 / 256);
-}
-
-TEST(Lighting, HighlightSaturatesAndGammaApplies) {
-    TestScene s;
-    FlatSquare(s);
-    // pMsp 100: exponent 256, strength 2000 * (256/256)^16; light along the
-    // viewing axis reflects straight back: r = 1, highlight 2000.
-    s.block.pMsp = 100;
-    s.block.lightPower[1] = 256;
-    s.block.lightAngleV[1] = 0;
-    ShadingBase engine;
-    engine.Shading(&s.block, 0, 100);
-    const Bgr8 p = PixelAt(s.image, 24, 24);
-    EXPECT_EQ(p.r, 255);
-    EXPECT_EQ(p.g, 255);
-    EXPECT_EQ(p.b, 255);
-
-    // Gamma red +100 (256 in the block): gamma 9 applied to 127.
-    TestScene g;
-    FlatSquare(g);
-    g.block.lightPower[0] = 128;
-    g.block.pMgr = 256;
-    ShadingBase engine2;
-    engine2.Shading(&g.block, 0, 100);
+// Each row lights the flat top of the square and reads the pixel at its
+// centre; the image around the object stays as it was (red 40, green 80, blue 120).
+TEST(Lighting, FlatTopColours) {
     MathTbl gamma9;
     gamma9.Gamma(9.0, 0.0, 1.0);
-    EXPECT_EQ(PixelAt(g.image, 24, 24).r, gamma9[127]);
-    EXPECT_LT(gamma9[127], 10);
-}
-
-TEST(Lighting, ShowThroughWithoutAndWithRefraction) {
-    TestScene s;
-    FlatSquare(s);
-    s.block.lightPower[0] = 256;
-    s.block.colorWeight = 128;  // pMcw 50
-    ShadingBase engine;
-    engine.Shading(&s.block, 0, 100);
-    // Red: 255 + 128 * (40 - 255) / 256 = 255 - 107; green: 0 + 128 * 80 / 256.
-    Bgr8 p = PixelAt(s.image, 24, 24);
-    EXPECT_EQ(p.r, 148);
-    EXPECT_EQ(p.g, 40);
-    EXPECT_EQ(p.b, 60);
-
-    // A flat top refracts nothing: the same with pMrf 100.
-    TestScene r;
-    FlatSquare(r);
-    r.block.lightPower[0] = 256;
-    r.block.colorWeight = 128;
-    r.block.pMrf = 100;
-    ShadingBase engine2;
-    engine2.Shading(&r.block, 0, 100);
-    p = PixelAt(r.image, 24, 24);
-    EXPECT_EQ(p.r, 148);
-    EXPECT_EQ(p.g, 40);
-}
-
-TEST(Lighting, ThroughKeepsImageColours) {
-    TestScene s;
-    FlatSquare(s);
-    s.block.pMth = 1;
-    s.block.lightPower[0] = 256;
-    ShadingBase engine;
-    engine.Shading(&s.block, 0, 100);
-    const Bgr8 p = PixelAt(s.image, 24, 24);
-    EXPECT_EQ(p.r, 40);
-    EXPECT_EQ(p.g, 80);
-    EXPECT_EQ(p.b, 120);
+    ASSERT_LT(gamma9[127], 10);
+    const struct {
+        const char* name;
+        std::function<void(ShadeBaseSt&)> configure;
+        Bgr8 centre;
+    } cases[] = {
+        // Material red 255 times 128/256; green and blue stay 0.
+        {"ambient only", [](ShadeBaseSt& b) { b.lightPower[0] = 50 * 256 / 100; }, {0, 0, 127}},
+        // No light at all: sol[0] = 255, so 255 * 255 / 256.
+        {"full solarization", [](ShadeBaseSt& b) { b.pMsl = 256; }, {0, 0, 254}},
+        // A material colour below 0 (as a damaged style file may hold) stays
+        // black instead of indexing before the gamma tables; a bevel position
+        // and rim width beyond 100 percent take the last edge weight.
+        {"values outside their ranges",
+         [](ShadeBaseSt& b) {
+             b.pMcr = b.pMcg = b.pMcb = -50;
+             b.lightPower[0] = 256;
+             b.pMbp = 400;
+             b.pMba = 300;
+         },
+         {0, 0, 0}},
+        // 60 degrees from the viewing axis: v = 60 * 1.57 / 90, truncate(256 cos v) = 128.
+        {"directional diffuse",
+         [](ShadeBaseSt& b) {
+             b.lightPower[1] = 256;
+             b.lightAngleH[1] = 30;
+             b.lightAngleV[1] = 60;
+         },
+         {0, 0, 255 * 128 / 256}},
+        // pMsp 100: exponent 256, strength 2000; light along the viewing axis
+        // reflects straight back: highlight 2000 saturates.
+        {"highlight",
+         [](ShadeBaseSt& b) {
+             b.pMsp = 100;
+             b.lightPower[1] = 256;
+             b.lightAngleV[1] = 0;
+         },
+         {255, 255, 255}},
+        // Gamma red +100 (256 in the block): gamma 9 applied to 127.
+        {"gamma red",
+         [](ShadeBaseSt& b) {
+             b.lightPower[0] = 128;
+             b.pMgr = 256;
+         },
+         {0, 0, gamma9[127]}},
+        // Red: 255 + 128 * (40 - 255) / 256; green: 0 + 128 * 80 / 256.
+        {"show-through",
+         [](ShadeBaseSt& b) {
+             b.lightPower[0] = 256;
+             b.colorWeight = 128;
+         },
+         {60, 40, 148}},
+        // A flat top refracts nothing.
+        {"show-through with refraction",
+         [](ShadeBaseSt& b) {
+             b.lightPower[0] = 256;
+             b.colorWeight = 128;
+             b.pMrf = 100;
+         },
+         {60, 40, 148}},
+        {"through keeps the image colours",
+         [](ShadeBaseSt& b) {
+             b.pMth = 1;
+             b.lightPower[0] = 256;
+         },
+         {120, 80, 40}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        TestScene s;
+        FlatSquare(s);
+        k.configure(s.block);
+        ShadingBase engine;
+        ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
+        EXPECT_EQ(PixelAt(s.image, 24, 24), k.centre);
+        EXPECT_EQ(PixelAt(s.image, 1, 1), (Bgr8{120, 80, 40}));
+        EXPECT_EQ(engine.EdgeWeight(400), engine.EdgeCurve()[255]);
+        EXPECT_EQ(engine.EdgeWeight(-5), engine.EdgeCurve()[0]);
+    }
 }
 
 TEST(Lighting, SlopeNormalFromCraftedHeights) {

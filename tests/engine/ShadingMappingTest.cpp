@@ -76,45 +76,37 @@ TEST(TextureMapping, FullOffsetIsOneTile) {
     EXPECT_TRUE(maps[0] == maps[1]);
 }
 
-TEST(TextureMapping, OpaqueMaterialStoresNoWeight) {
-    TestScene s;
-    Square(s);
-    DibEx texture(1);
-    Stripes(texture);
-    s.block.texture = &texture;
-    s.block.pTwi = 100;
-    s.block.colorWeight = 256;
-    ShadingBase engine;
-    RunShape(engine, s.block);
-    engine.TextureMapping(&s.block, 0, 100);
-    IntMap map(engine.MappedTexture());
-    for (int32_t r = 10; r < map.Height() - 10; ++r)
-        for (int32_t c = 10; c < map.Width() - 10; ++c)
-            ASSERT_EQ(reinterpret_cast<uint8_t*>(map.Row(r) + c)[3], 0);
-}
-
+// The weight is stored in the fourth byte of the mapped texture: the sign of
+// pTwi chooses which side of the threshold is opaque, and an opaque material
+// stores none.
 TEST(TextureMapping, WeightSignChoosesTheOpaqueSide) {
     DibEx white(1);
     DibEx black(1);
     Picture(white, 8, 8, [](int32_t, int32_t, uint8_t* p) { p[0] = p[1] = p[2] = 255; });
     Picture(black, 8, 8, [](int32_t, int32_t, uint8_t* p) { p[0] = p[1] = p[2] = 0; });
-    const auto weightOf = [](DibEx& texture, int32_t pTwi) {
+    // Sigmoid(0.1, 128/255, 0, 1) is 0 at input 0 and 255 at input 255.
+    const struct { DibEx* texture; int32_t pTwi, colorWeight, weight; } cases[] = {
+        {&white, 100, 0, 255}, {&black, 100, 0, 0}, {&white, -100, 0, 0}, {&black, -100, 0, 255},
+        {&white, 100, 256, 0}, {&black, -100, 256, 0},
+    };
+    for (const auto& k : cases) {
         TestScene s;
         Square(s);
-        s.block.texture = &texture;
-        s.block.pTwi = pTwi;
+        s.block.texture = k.texture;
+        s.block.pTwi = k.pTwi;
         s.block.pTtv = 128;
-        s.block.colorWeight = 0;
+        s.block.colorWeight = k.colorWeight;
         ShadingBase engine;
         RunShape(engine, s.block);
-        engine.TextureMapping(&s.block, 0, 100);
-        return static_cast<int>(engine.MappedTexture().CommitLine(25, 25)[3]);
-    };
-    // Sigmoid(0.1, 128/255, 0, 1) is 0 at input 0 and 255 at input 255.
-    EXPECT_EQ(weightOf(white, 100), 255);
-    EXPECT_EQ(weightOf(black, 100), 0);
-    EXPECT_EQ(weightOf(white, -100), 0);
-    EXPECT_EQ(weightOf(black, -100), 255);
+        ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
+        for (int32_t y = 20; y < 50; ++y)
+            for (int32_t x = 20; x < 50; ++x) {
+                const int32_t r = y - s.block.objectRect.top + ShadingBase::kMapBorder;
+                const int32_t c = x - s.block.objectRect.left + ShadingBase::kMapBorder;
+                ASSERT_EQ(engine.MappedTexture().CommitLine(r, c)[3], k.weight)
+                    << (k.texture == &white ? "white" : "black") << " pTwi " << k.pTwi << " at " << x << "," << y;
+            }
+    }
 }
 
 TEST(TextureMapping, BumpRaisesAndSinks) {

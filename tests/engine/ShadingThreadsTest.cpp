@@ -158,54 +158,35 @@ private:
     int remaining_;
 };
 
-TEST(ShadingThreads, ProgressIsTheSameForEveryThreadCount) {
+// A render reports the same progress on every thread count; an abort at
+// any point stops it where the one-thread render stops, after the same
+// progress.
+TEST(ShadingThreads, ProgressAndAbortAreTheSameForEveryThreadCount) {
     DibEx texture(1), foreground(1);
     MakePicture(texture, 64, 48);
     MakePicture(foreground, 80, 60);
-    std::vector<int> oneThread;
-    for (const int threads : {1, 2, 7}) {
-        WorkPool pool(threads);
-        TestScene s;
-        MakeScene(s, 300, 220, Shapes()[1].coverage);
-        EveryStage(s.block, texture, foreground);
-        ShadingBase engine;
-        engine.SetWorkPool(&pool);
-        ProgressLog log(1 << 30);
-        volatile int flag = 0;
-        engine.SetProgressSpec(&log, ShadingBase::kProgressMessage, &flag);
-        ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
-        EXPECT_EQ(flag, 0);
-        ASSERT_FALSE(log.values.empty());
-        EXPECT_EQ(log.values.back(), 100);
-        if (threads == 1) oneThread = log.values;
-        else EXPECT_EQ(log.values, oneThread) << threads << " threads";
-    }
-}
-
-// An abort at any point of the render stops it where the one-thread render
-// stops, after the same progress.
-TEST(ShadingThreads, AbortStopsAtTheSameStep) {
-    DibEx texture(1), foreground(1);
-    MakePicture(texture, 64, 48);
-    MakePicture(foreground, 80, 60);
-    for (const int calls : {3, 500, 1100, 1700}) {
+    const struct { int abortAfter; size_t shape; int result; } cases[] = {
+        {1 << 30, 1, 1}, {3, 0, -1}, {500, 0, -1}, {1100, 0, -1}, {1700, 0, -1},
+    };
+    for (const auto& k : cases) {
         std::vector<int> oneThread;
-        for (const int threads : {1, 7}) {
+        for (const int threads : {1, 2, 7}) {
+            SCOPED_TRACE(testing::Message() << "abort after " << k.abortAfter << ", " << threads << " threads");
             WorkPool pool(threads);
             TestScene s;
-            MakeScene(s, 300, 220, Shapes()[0].coverage);
+            MakeScene(s, 300, 220, Shapes()[k.shape].coverage);
             EveryStage(s.block, texture, foreground);
             ShadingBase engine;
             engine.SetWorkPool(&pool);
-            ProgressLog log(calls);
+            ProgressLog log(k.abortAfter);
             volatile int flag = 0;
             engine.SetProgressSpec(&log, ShadingBase::kProgressMessage, &flag);
-            EXPECT_EQ(engine.Shading(&s.block, 0, 100), -1) << calls;
-            EXPECT_EQ(flag, -1) << calls;
+            EXPECT_EQ(engine.Shading(&s.block, 0, 100), k.result);
+            EXPECT_EQ(flag, k.result == 1 ? 0 : -1);
             ASSERT_FALSE(log.values.empty());
-            EXPECT_LT(log.values.back(), 100) << calls;
+            EXPECT_EQ(log.values.back() == 100, k.result == 1);
             if (threads == 1) oneThread = log.values;
-            else EXPECT_EQ(log.values, oneThread) << calls;
+            else EXPECT_EQ(log.values, oneThread);
         }
     }
 }

@@ -157,25 +157,6 @@ void WriteTiffHeaderOnly(const std::string& path, uint32_t width, uint32_t heigh
     TIFFClose(tiff);
 }
 
-void WriteTiffFirstRowOnly(const std::string& path, uint32_t width, uint32_t height, int channels) {
-    TIFF* tiff = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, channels);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
-    if (channels == 4) {
-        const uint16_t kinds[] = {EXTRASAMPLE_UNASSALPHA};
-        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, kinds);
-    }
-    std::vector<uint8_t> row(size_t{width} * channels, 0);
-    TIFFWriteScanline(tiff, row.data(), 0, 0);
-    TIFFClose(tiff);
-}
-
 std::vector<std::vector<uint8_t>> ReadTiffRgb(const std::string& path) {
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     uint32_t height = 0;

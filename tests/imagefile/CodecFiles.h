@@ -32,9 +32,6 @@ std::vector<std::vector<uint8_t>> ReadPngRgb(const std::string& path, uint32_t* 
 // is a libtiff COMPRESSION_ value.
 void WriteTiffSamples(const std::string& path, const SampleImage& image, bool premultiplied = false,
                       int compression = 1);
-// An LZW TIFF whose header names width x height of `channels` 8-bit samples
-// while only its first row is written.
-void WriteTiffFirstRowOnly(const std::string& path, uint32_t width, uint32_t height, int channels);
 // 8-bit palette TIFF with a 16-bit colour map of 256 entries (r, g, b).
 void WriteTiffPalette(const std::string& path, uint32_t width, const std::vector<std::vector<uint8_t>>& indices,
                       const std::vector<uint16_t>& red, const std::vector<uint16_t>& green,

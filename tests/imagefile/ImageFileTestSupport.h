@@ -1,6 +1,8 @@
 #pragma once
 // Shared helpers of the image file tests: raw file access, a BMP byte
 // builder, and bitmaps with recognisable pixels.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -36,7 +38,9 @@ inline uint32_t Get32(const Bytes& b, size_t at) {
 }
 
 // The fields of a BMP file as written; the palette and rows are appended
-// verbatim, so a test can make the headers lie about them.
+// verbatim, so a test can make the headers lie about them.  Information
+// headers longer than 40 bytes carry `masks` (red, green, blue, alpha) at
+// their offset 40; `gap` bytes lie between the headers and the rows.
 struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;
@@ -46,13 +50,16 @@ struct BmpLayout {
     uint32_t compression = 0;
     Bytes palette{};
     Bytes rows{};
+    std::array<uint32_t, 4> masks{};
+    uint32_t gap = 0;
 };
 
 inline Bytes MakeBmp(const BmpLayout& layout) {
-    Bytes b(54, 0);
+    const uint32_t headerEnd = 14 + std::max<uint32_t>(layout.headerSize, 40);
+    Bytes b(headerEnd, 0);
     b[0] = 'B';
     b[1] = 'M';
-    const uint32_t offset = 54 + static_cast<uint32_t>(layout.palette.size());
+    const uint32_t offset = headerEnd + layout.gap + static_cast<uint32_t>(layout.palette.size());
     Put32(b, 2, offset + static_cast<uint32_t>(layout.rows.size()));
     Put32(b, 10, offset);
     Put32(b, 14, layout.headerSize);
@@ -62,6 +69,8 @@ inline Bytes MakeBmp(const BmpLayout& layout) {
     Put16(b, 28, layout.bits);
     Put32(b, 30, layout.compression);
     Put32(b, 46, layout.coloursUsed);
+    for (size_t i = 0; layout.headerSize >= 56 && i < 4; ++i) Put32(b, 54 + 4 * i, layout.masks[i]);
+    b.insert(b.end(), layout.gap, 0xCC);
     b.insert(b.end(), layout.palette.begin(), layout.palette.end());
     b.insert(b.end(), layout.rows.begin(), layout.rows.end());
     return b;
