@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "DibEx.h"
 #include "ShadeBaseSt.h"
@@ -64,4 +65,36 @@ inline int32_t MapAt(DibEx& map, const ShadeBaseSt& b, int32_t x, int32_t y) {
     const int32_t c = x - b.objectRect.left + ShadingBase::kMapBorder;
     const int32_t r = y - b.objectRect.top + ShadingBase::kMapBorder;
     return *reinterpret_cast<int32_t*>(map.CommitLine(r, c));
+}
+
+// The bytes of a bitmap's pixels, padding included.
+inline std::vector<uint8_t> Bytes(DibEx& dib) {
+    const uint8_t* p = dib.CommitPixel();
+    return std::vector<uint8_t>(p, p + dib.GetPixelSize());
+}
+
+// A picture with hard and soft edges, used as texture and foreground.
+inline void MakePicture(DibEx& picture, int32_t width, int32_t height) {
+    picture.Setup(width, height, 24);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = picture.CommitLine(y, x);
+            p[0] = static_cast<uint8_t>((x ^ y) * 5);
+            p[1] = static_cast<uint8_t>(((x / 8 + y / 8) % 2) * 230);
+            p[2] = static_cast<uint8_t>(x * 3 + y);
+        }
+}
+
+// Every stage on: texture with bump and weight, foreground, soft rim,
+// smoothing, a transparent refracting material and a blurred shadow.
+inline void EveryStage(ShadeBaseSt& b, DibEx& texture, DibEx& foreground) {
+    b.texture = &texture;
+    b.foreground = &foreground;
+    b.pMle = 80, b.pMhe = 70, b.pMba = 20, b.pMbp = 30, b.pMbw = 80, b.pMsm = 15;
+    b.colorWeight = 180, b.pMsp = 40, b.pMrf = 20, b.pMsl = 25, b.pMgr = 30;
+    b.pTsc = 50, b.pTtv = 128, b.pTbe = 50, b.pTco = 128, b.pTwi = 40, b.pTbu = 30, b.pThu = 20, b.pTct = 30;
+    b.pEsc = 50, b.pEtv = 128, b.pEwi = 76, b.pEhu = -20, b.pEct = 20;
+    b.lightPower[0] = 25, b.lightPower[1] = 128, b.lightPower[2] = 230;
+    b.lightAngleH[1] = 45, b.lightAngleV[1] = 30, b.lightAngleH[2] = 135, b.lightAngleV[2] = 45;
+    b.shadowWeight = 128, b.shadowDiffusion = 30, b.shadowDistance = 30, b.pLem = 1, b.pLes = 1;
 }

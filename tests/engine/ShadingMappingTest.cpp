@@ -21,11 +21,6 @@ void Square(TestScene& s, int32_t offset = 0) {
     });
 }
 
-std::vector<uint8_t> MapBytes(DibEx& map) {
-    const uint8_t* p = map.CommitPixel();
-    return std::vector<uint8_t>(p, p + map.GetPixelSize());
-}
-
 void RunShape(ShadingBase& engine, ShadeBaseSt& b) {
     engine.CreateDistance(&b, 0, 100);
     engine.FuncBevel(&b, 0, 100);
@@ -71,7 +66,7 @@ TEST(TextureMapping, FullOffsetIsOneTile) {
         ShadingBase engine;
         RunShape(engine, s.block);
         ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
-        maps[i] = MapBytes(engine.MappedTexture());
+        maps[i] = Bytes(engine.MappedTexture());
     }
     EXPECT_TRUE(maps[0] == maps[1]);
 }

@@ -9,47 +9,20 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(DibEx& dib) {
-    const uint8_t* p = dib.CommitPixel();
-    return std::vector<uint8_t>(p, p + dib.GetPixelSize());
-}
-
-// Every stage in use: texture and foreground, soft rim, shadow with blur,
-// a half-transparent material.
-void EveryStage(TestScene& s, DibEx& picture) {
-    ShadeBaseSt& b = s.block;
-    b.texture = &picture;
-    b.foreground = &picture;
-    b.pTwi = 60;
-    b.pTco = 128;
-    b.pTsc = 50;
-    b.pEwi = 100;
-    b.pEsc = 50;
-    b.pMba = 30;
-    b.colorWeight = 128;
-    b.lightPower[1] = 200;
-    b.lightAngleV[1] = 40;
-    b.shadowWeight = 128;
-    b.shadowDiffusion = 20;
-    b.shadowDistance = 40;
-    b.pLes = 1;
-}
-
 TEST(StagesAlone, MapsOfAnotherShapeAreNotAddressed) {
     DibEx picture(1);
-    picture.Setup(24, 18, 24);
-    picture.Fill(200, 120, 40);
+    MakePicture(picture, 24, 18);
 
     TestScene small;
     MakeScene(small, 30, 30, Disc(15, 15, 8));
-    EveryStage(small, picture);
+    EveryStage(small.block, picture, picture);
     ShadingBase engine;
     ASSERT_EQ(engine.Shading(&small.block, 0, 100), 1);
 
     // A larger scene whose object the maps do not cover.
     TestScene large;
     MakeScene(large, 120, 90, Disc(60, 45, 35));
-    EveryStage(large, picture);
+    EveryStage(large.block, picture, picture);
     const std::vector<uint8_t> image = Bytes(large.image);
     const std::vector<uint8_t> mask = Bytes(large.mask);
     ShadeBaseSt& b = large.block;

@@ -220,16 +220,6 @@ TEST_F(BmpTest, WriterCopiesHeaderPaletteAndRowsAsStored) {
     EXPECT_EQ(RowOf(&back, 1), Bytes({4, 5, 6, 0}));
 }
 
-TEST_F(BmpTest, TwentyFourBitRoundTripIsExact) {
-    FillPattern(&dib, 5, 3);
-    const std::string path = dir.file("round.tmp");
-    ASSERT_EQ(ImageFile(&dib).Save(path.c_str(), 0, 70), 1);
-    DibEx back;
-    ASSERT_EQ(ImageFile(&back).Load(path.c_str(), 1), 1);
-    ASSERT_EQ(back.GetWidth(), 5);
-    for (int line = 0; line < 3; ++line) EXPECT_EQ(RowOf(&back, line), RowOf(&dib, line));
-}
-
 // The reader checks the file on its own, whatever the caller learnt before.
 TEST_F(BmpTest, ReaderRefusesFileTruncatedAfterInfo) {
     const std::string path = Store("cut.bmp", MakeBmp({.width = 2, .height = 2, .rows = Bytes(16, 7)}));
