@@ -2,7 +2,10 @@
 // ambient and two directional lights, the material colour with texture tint
 // and show-through, the foreground overlay, the highlight and the gammas.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <iterator>
+#include <memory>
 
 #include "EngineMaps.h"
 #include "ShadingBase.h"
@@ -38,34 +41,9 @@ bool SameSize(DibEx& a, DibEx& b) {
     return a.IsValid() && b.IsValid() && a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight();
 }
 
-// Bilinear sample of a 24-bit bitmap at (sx, sy) in 1/256 pixel, clamped so
-// that both sample columns and rows lie inside the bitmap.
-void SampleShowThrough(const ByteMap& copy, int64_t sx, int64_t sy, int32_t out[3]) {
-    const int32_t fx = static_cast<int32_t>(sx & 255);
-    const int32_t fy = static_cast<int32_t>(sy & 255);
-    const int32_t ix = static_cast<int32_t>(std::clamp<int64_t>(sx / 256, 0, std::max(copy.Width() - 2, 0)));
-    const int32_t iy = static_cast<int32_t>(std::clamp<int64_t>(sy / 256, 0, std::max(copy.Height() - 2, 0)));
-    const int32_t ix1 = std::min(ix + 1, copy.Width() - 1);
-    const int32_t iy1 = std::min(iy + 1, copy.Height() - 1);
-    const uint8_t* r0 = copy.Row(iy);
-    const uint8_t* r1 = copy.Row(iy1);
-    for (int ch = 0; ch < 3; ++ch) {
-        const int32_t a0 = r0[ix * 3 + ch];
-        const int32_t b0 = r0[ix1 * 3 + ch];
-        const int32_t a1 = r1[ix * 3 + ch];
-        const int32_t b1 = r1[ix1 * 3 + ch];
-        const int32_t top = a0 + (b0 - a0) * fx / 256;
-        const int32_t bottom = a1 + (b1 - a1) * fx / 256;
-        out[ch] = top + (bottom - top) * fy / 256;
-    }
-}
-
-// What the lights make of one height gradient (nx, ny): everything of a
-// pixel that depends on its normal alone.
+// What the lights make of one height gradient: everything of a pixel that
+// depends on its normal alone.
 struct NormalShade {
-    bool filled = false;
-    int32_t nx = 0;
-    int32_t ny = 0;
     int32_t light = 0;       // diffuse light after solarization and ambient, 0..256
     int32_t highlight = 0;
     double shiftX = 0.0;     // displacement of what shows through, pixels
@@ -74,9 +52,6 @@ struct NormalShade {
 
 NormalShade ShadeNormal(const LightingSetup& s, int32_t ambient, int32_t nx, int32_t ny) {
     NormalShade out;
-    out.filled = true;
-    out.nx = nx;
-    out.ny = ny;
     const double len = std::sqrt(static_cast<double>(nx) * nx + static_cast<double>(ny) * ny + s.zz);
     const double nX = nx / len;
     const double nY = ny / len;
@@ -102,23 +77,44 @@ NormalShade ShadeNormal(const LightingSetup& s, int32_t ambient, int32_t nx, int
 }
 
 // The shades of recently seen gradients.  Flat areas and straight bevels
-// repeat a few gradients over and over; each is worked out once.
+// repeat a few gradients over and over, along a row or down a column; each
+// is worked out once.  A thread keeps its cache from row to row for one
+// render (`render` tells the renders apart).
 class NormalShadeCache {
 public:
-    NormalShadeCache(const LightingSetup& setup, int32_t ambient) : setup_(setup), ambient_(ambient) {}
+    static NormalShadeCache& ForThread(const LightingSetup& setup, int32_t ambient, uint64_t render) {
+        thread_local std::unique_ptr<NormalShadeCache> cache;
+        if (!cache) cache = std::make_unique<NormalShadeCache>();
+        if (cache->render_ != render) {
+            cache->setup_ = &setup;
+            cache->ambient_ = ambient;
+            cache->render_ = render;
+            std::fill(std::begin(cache->keys_), std::end(cache->keys_), kEmpty);
+        }
+        return *cache;
+    }
 
     const NormalShade& Get(int32_t nx, int32_t ny) {
+        const uint64_t key = static_cast<uint64_t>(static_cast<uint32_t>(nx)) << 32 | static_cast<uint32_t>(ny);
         const uint32_t hash = (static_cast<uint32_t>(nx) * 0x9E3779B1u) ^ (static_cast<uint32_t>(ny) * 0x85EBCA77u);
-        NormalShade& slot = slots_[hash >> (32 - kBits)];
-        if (!slot.filled || slot.nx != nx || slot.ny != ny) slot = ShadeNormal(setup_, ambient_, nx, ny);
-        return slot;
+        const uint32_t slot = hash >> (32 - kBits);
+        if (keys_[slot] != key) {
+            keys_[slot] = key;
+            values_[slot] = ShadeNormal(*setup_, ambient_, nx, ny);
+        }
+        return values_[slot];
     }
 
 private:
-    static constexpr int kBits = 10;
-    const LightingSetup& setup_;
-    int32_t ambient_;
-    NormalShade slots_[1 << kBits];
+    static constexpr int kBits = 12;
+    // No gradient has this key: heights are never negative, so a difference
+    // of two is never INT32_MIN.
+    static constexpr uint64_t kEmpty = 0x8000000000000000u;
+    const LightingSetup* setup_ = nullptr;
+    int32_t ambient_ = 0;
+    uint64_t render_ = 0;
+    uint64_t keys_[1 << kBits];
+    NormalShade values_[1 << kBits];
 };
 
 }  // namespace
@@ -176,72 +172,126 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     const ByteMap copy(imageCopy);
     const ByteMap texture(mappedTexture);
     const ByteMap foreground(mappedForeground);
+    // Block fields in locals: the byte stores below could alias the block.
+    const bool fromImage = b.pMth != 0;
+    const int32_t material[3] = {b.pMcb, b.pMcg, b.pMcr};
+    const int32_t colorWeight = b.colorWeight;
+    const bool showThrough = colorWeight < 256;  // a texture weight byte never reaches 256
+    const bool refracted = showThrough && s.refraction != 0.0;
+    const bool textureInUse = s.textureInUse;
+    const int32_t textureColor = s.textureColor;
+    const bool foregroundInUse = s.foregroundInUse;
+    const int32_t foregroundWeight = s.foregroundWeight;
+    const int32_t objectLeft = o.left;
+    const int32_t objectTop = o.top;
+    const int32_t copyRight = std::max(copy.Width() - 2, 0);
+    const int32_t copyTop = std::max(copy.Height() - 2, 0);
+    const uint8_t* const gammaB = tables.gammaB.table;
+    const uint8_t* const gammaG = tables.gammaG.table;
+    const uint8_t* const gammaR = tables.gammaR.table;
 
+    // A row goes in chunks: first the shade of every pixel of the chunk and
+    // the lines that its show-through sample will read, fetched ahead, then
+    // the colours.  The samples wander over the image copy with the normals,
+    // and fetching them early lets their reads overlap.
+    constexpr int32_t kChunk = 64;
+    struct Pending {
+        int32_t x;
+        int32_t light;
+        int32_t highlight;
+        int32_t fx;
+        int32_t fy;
+        const uint8_t* near;  // sample pixel (ix, iy)
+        const uint8_t* far;   // sample pixel (ix, iy1)
+        int32_t step;         // bytes from ix to ix1
+    };
+
+    static std::atomic<uint64_t> renders{0};
+    const uint64_t render = ++renders;
     const auto shadeRows = [&](int32_t firstRow, int32_t endRow) {
-        NormalShadeCache shades(s, b.lightPower[0]);
+        NormalShadeCache& shades = NormalShadeCache::ForThread(s, b.lightPower[0], render);
+        Pending pending[kChunk];
         for (int32_t y = firstRow; y < endRow; ++y) {
-            const int32_t r = y - o.top + kMapBorder;
+            const int32_t r = y - objectTop + kMapBorder;
             const int32_t* hRow = heights.Row(r);
             const int32_t* hUp = heights.Row(r + 1);
             const int32_t* hDown = heights.Row(r - 1);
             uint8_t* pixels = image.Row(y);
             const uint8_t* m = mask.Row(y);
-            for (int32_t x = area.left; x < area.right; ++x) {
-                if (m[x] == 0) continue;
-                const int32_t c = x - o.left + kMapBorder;
-                const int32_t nx = hRow[c - 1] - hRow[c + 1];
-                const int32_t ny = hUp[c] - hDown[c];
-                const NormalShade& shade = shades.Get(nx, ny);
-                const int32_t l = shade.light;
-
-                uint8_t* px = pixels + x * 3;
-                int32_t col[3];
-                if (b.pMth != 0) {
-                    col[0] = px[0];
-                    col[1] = px[1];
-                    col[2] = px[2];
-                } else {
-                    col[0] = b.pMcb;
-                    col[1] = b.pMcg;
-                    col[2] = b.pMcr;
+            const uint8_t* textureRow = textureInUse ? texture.Row(r) : nullptr;
+            const uint8_t* foregroundRow = foregroundInUse ? foreground.Row(r) : nullptr;
+            const uint8_t* copyRow = showThrough && !refracted ? copy.Row(y) : nullptr;
+            for (int32_t chunk = area.left; chunk < area.right; chunk += kChunk) {
+                const int32_t chunkEnd = std::min(chunk + kChunk, area.right);
+                int32_t count = 0;
+                for (int32_t x = chunk; x < chunkEnd; ++x) {
+                    if (m[x] == 0) continue;
+                    const int32_t c = x - objectLeft + kMapBorder;
+                    const NormalShade& shade = shades.Get(hRow[c - 1] - hRow[c + 1], hUp[c] - hDown[c]);
+                    Pending& p = pending[count++];
+                    p.x = x;
+                    p.light = shade.light;
+                    p.highlight = shade.highlight;
+                    if (!refracted) continue;
+                    const int64_t sx = TruncateWide(256.0 * (x - shade.shiftX));
+                    const int64_t sy = TruncateWide(256.0 * (y + shade.shiftY));
+                    p.fx = static_cast<int32_t>(sx & 255);
+                    p.fy = static_cast<int32_t>(sy & 255);
+                    const int32_t ix = static_cast<int32_t>(std::clamp<int64_t>(sx / 256, 0, copyRight));
+                    const int32_t iy = static_cast<int32_t>(std::clamp<int64_t>(sy / 256, 0, copyTop));
+                    const int32_t ix1 = std::min(ix + 1, copy.Width() - 1);
+                    const int32_t iy1 = std::min(iy + 1, copy.Height() - 1);
+                    p.near = copy.Row(iy) + ix * 3;
+                    p.far = copy.Row(iy1) + ix * 3;
+                    p.step = (ix1 - ix) * 3;
+                    __builtin_prefetch(p.near);
+                    __builtin_prefetch(p.far);
                 }
+                for (int32_t i = 0; i < count; ++i) {
+                    const Pending& p = pending[i];
+                    const int32_t x = p.x;
+                    const int32_t c = x - objectLeft + kMapBorder;
+                    uint8_t* px = pixels + x * 3;
+                    int32_t col[3];
+                    for (int ch = 0; ch < 3; ++ch) col[ch] = fromImage ? px[ch] : material[ch];
 
-                int32_t w = b.colorWeight;
-                if (s.textureInUse) {
-                    const uint8_t* t = texture.Row(r) + c * 4;
-                    w = std::max<int32_t>(t[3], b.colorWeight);
-                    if (s.textureColor != 0)
-                        for (int ch = 0; ch < 3; ++ch) col[ch] += (t[ch] - col[ch]) * s.textureColor / 256;
-                }
-
-                if (w < 256) {
-                    int32_t q[3];
-                    if (s.refraction == 0.0) {
-                        const uint8_t* qp = copy.Row(y) + x * 3;
-                        q[0] = qp[0];
-                        q[1] = qp[1];
-                        q[2] = qp[2];
-                    } else {
-                        const int64_t sx = TruncateWide(256.0 * (x - shade.shiftX));
-                        const int64_t sy = TruncateWide(256.0 * (y + shade.shiftY));
-                        SampleShowThrough(copy, sx, sy, q);
+                    int32_t w = colorWeight;
+                    if (textureInUse) {
+                        const uint8_t* t = textureRow + c * 4;
+                        w = std::max<int32_t>(t[3], colorWeight);
+                        if (textureColor != 0)
+                            for (int ch = 0; ch < 3; ++ch) col[ch] += (t[ch] - col[ch]) * textureColor / 256;
                     }
-                    for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
+                    if (showThrough) {
+                        int32_t q[3];
+                        if (!refracted) {
+                            for (int ch = 0; ch < 3; ++ch) q[ch] = copyRow[x * 3 + ch];
+                        } else {
+                            for (int ch = 0; ch < 3; ++ch) {
+                                const int32_t a0 = p.near[ch];
+                                const int32_t b0 = p.near[p.step + ch];
+                                const int32_t a1 = p.far[ch];
+                                const int32_t b1 = p.far[p.step + ch];
+                                const int32_t top = a0 + (b0 - a0) * p.fx / 256;
+                                const int32_t bottom = a1 + (b1 - a1) * p.fx / 256;
+                                q[ch] = top + (bottom - top) * p.fy / 256;
+                            }
+                        }
+                        for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
+                    }
+
+                    for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * p.light / 256;
+
+                    if (foregroundInUse) {
+                        const uint8_t* f = foregroundRow + c * 3;
+                        for (int ch = 0; ch < 3; ++ch) col[ch] += (f[ch] - col[ch]) * foregroundWeight / 256;
+                    }
+                    // Material colours and powers outside their ranges can leave a
+                    // channel below 0; the gamma tables have 256 entries.
+                    px[0] = gammaB[ClampInt(col[0] + p.highlight, 0, 255)];
+                    px[1] = gammaG[ClampInt(col[1] + p.highlight, 0, 255)];
+                    px[2] = gammaR[ClampInt(col[2] + p.highlight, 0, 255)];
                 }
-
-                for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * l / 256;
-
-                if (s.foregroundInUse) {
-                    const uint8_t* f = foreground.Row(r) + c * 3;
-                    for (int ch = 0; ch < 3; ++ch) col[ch] += (f[ch] - col[ch]) * s.foregroundWeight / 256;
-                }
-                // Material colours and powers outside their ranges can leave a
-                // channel below 0; the gamma tables have 256 entries.
-                for (int ch = 0; ch < 3; ++ch) col[ch] = ClampInt(col[ch] + shade.highlight, 0, 255);
-
-                px[0] = tables.gammaB[col[0]];
-                px[1] = tables.gammaG[col[1]];
-                px[2] = tables.gammaR[col[2]];
             }
         }
     };
