@@ -88,6 +88,14 @@ TEST(Lighting, FlatTopColours) {
              b.pMgr = 256;
          },
          {0, 0, gamma9[127]}},
+        // Each channel has its own table: gamma 9 on blue only.
+        {"gamma blue",
+         [](ShadeBaseSt& b) {
+             b.lightPower[0] = 128;
+             b.pMcb = 255;
+             b.pMgb = 256;
+         },
+         {gamma9[127], 0, 127}},
         // Red: 255 + 128 * (40 - 255) / 256; green: 0 + 128 * 80 / 256.
         {"show-through",
          [](ShadeBaseSt& b) {

@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 
 #include "ImageFile.h"
+#include "ImageFileUtilities.h"
 #include "ImageFileTestSupport.h"
 #include "TempDir.h"
 
@@ -28,6 +29,31 @@ TEST(ImageFileTypeTest, ExtensionAfterTheLastDotComparedExactly) {
     };
     for (const auto& c : cases) EXPECT_EQ(ImageFile_Type(c.path), c.type) << c.path;
     EXPECT_EQ(ImageFile_Type(nullptr), 0);
+}
+
+TEST(ImageFileTypeTest, ContentByItsFirstBytes) {
+    morvanel_test::TempDir dir;
+    const struct {
+        const char* name;
+        Bytes head;
+        int type;
+    } cases[] = {
+        {"bmp", {'B', 'M', 0, 0}, 1},
+        {"jpeg", {0xFF, 0xD8, 0xFF, 0xE0}, 2},
+        {"tiff, little-endian", {'I', 'I', 42, 0}, 3},
+        {"tiff, big-endian", {'M', 'M', 0, 42}, 3},
+        {"big tiff, little-endian", {'I', 'I', 43, 0}, 3},
+        {"big tiff, big-endian", {'M', 'M', 0, 43}, 3},
+        {"tiff bytes swapped", {'M', 'M', 42, 0}, 0},
+        {"png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, 4},
+        {"png without its last byte", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A}, 0},
+        {"empty", {}, 0},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir.file("in.png"), c.head);
+        EXPECT_EQ(ImageFile_TypeOfContent(dir.file("in.png").c_str()), c.type) << c.name;
+    }
+    EXPECT_EQ(ImageFile_TypeOfContent(dir.file("missing").c_str()), 0);
 }
 
 class ImageFileTest : public ::testing::Test {
