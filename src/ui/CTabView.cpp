@@ -1,13 +1,42 @@
 #include "CTabView.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+
 #include "CEnvironTabPane.h"
 #include "CLightingTabPane.h"
 #include "CMaterialTabPane.h"
 #include "CModelingTabPane.h"
 #include "CTextureTabPane.h"
 
+namespace {
+
+constexpr int kTabFontPoints = 10;
+constexpr int kEditFontPoints = 9;
+constexpr int kTextFontPoints = 10;
+
+void SetPointSize(QWidget& widget, int points) {
+    QFont font = widget.font();
+    font.setPointSize(points);
+    widget.setFont(font);
+}
+
+// The fonts of a shown pane's items: number fields 9 point, texts 10 point
+// and right-aligned, as the dialog draws them.
+void SetPaneItemFonts(QWidget& pane) {
+    for (QLineEdit* edit : pane.findChildren<QLineEdit*>()) SetPointSize(*edit, kEditFontPoints);
+    for (QLabel* text : pane.findChildren<QLabel*>()) {
+        SetPointSize(*text, kTextFontPoints);
+        text->setAlignment(Qt::AlignRight | (text->alignment() & Qt::AlignVertical_Mask));
+    }
+}
+
+}  // namespace
+
 CTabView::CTabView(PaneOwner& owner, QWidget* parent) : QTabWidget(parent) {
     setObjectName("TabView");
+    SetPointSize(*tabBar(), kTabFontPoints);
     panes_ = {new CModelingTabPane(owner), new CMaterialTabPane(owner), new CTextureTabPane(owner),
               new CEnvironTabPane(owner), new CLightingTabPane(owner)};
     for (CTabPane* pane : panes_) addTab(pane, pane->Title());
@@ -20,7 +49,9 @@ void CTabView::ChangeTab(int index) {
     // the record and the dialog.
     if (shown_ >= 0 && shown_ < kPaneCount && shown_ != index) Pane(shown_)->Clear();
     shown_ = index;
-    if (index >= 0 && index < kPaneCount) Pane(index)->Initialize();
+    if (index < 0 || index >= kPaneCount) return;
+    Pane(index)->Initialize();
+    SetPaneItemFonts(*Pane(index));
 }
 
 void CTabView::SetPane(int index, CTabPane* pane) {
