@@ -39,6 +39,9 @@ void CImageTabPane::BuildImageRow(QVBoxLayout& layout, int addTipId, int deleteT
     delete_->setObjectName("DeleteImage");
     row->addWidget(add_);
     row->addWidget(delete_);
+    // Both join the dialog's button chain after the lock button, for hover.
+    GetLockButton()->SetNext(add_);
+    add_->SetNext(delete_);
     connect(add_, &QAbstractButton::clicked, this, [this] { OnAdd(); });
     connect(delete_, &QAbstractButton::clicked, this, [this] { DeleteImage(); });
 }
@@ -82,6 +85,7 @@ void CImageTabPane::EnableSpecial(bool locked) {
 }
 
 void CImageTabPane::ClearSpecial() {
+    GetLockButton()->SetNext(nullptr);
     view_ = nullptr;
     add_ = nullptr;
     delete_ = nullptr;

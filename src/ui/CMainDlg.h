@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 #include "AppFolder.h"
@@ -17,6 +18,7 @@
 #include "CTabPane.h"
 #include "MainDlgModel.h"
 #include "MessageTarget.h"
+#include "PsControlButton.h"
 #include "ShadingBase.h"
 #include "StyleFile.h"
 
@@ -25,7 +27,6 @@ class CShadeApp;
 class CTabView;
 class MainDlgHost;
 class PsComboView;
-class PsControlButton;
 class PsMonitor;
 class QPushButton;
 
@@ -173,7 +174,8 @@ private:
     std::array<PsControlButton*, MainItem::kCount + 1> buttons_{};
     PsControlButton* firstButton_ = nullptr;
     PsControlButton* lastButton_ = nullptr;
-    PsControlButton* hover_ = nullptr;
+    // A pane's buttons go with the pane when another tab is chosen.
+    QPointer<PsControlButton> hover_;
     int countDefaultItems_ = 0;
 
     QTimer timer_;

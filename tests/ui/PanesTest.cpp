@@ -6,10 +6,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 
 #include "CLightingTabPane.h"
 #include "CMaterialTabPane.h"
@@ -167,6 +170,13 @@ TEST_F(PanesFixture, LockDisablesThePaneAndALoadLeavesItsGroupTabChangesKeepBoth
     EXPECT_FALSE(material.IsBuilt());
     CParamPane& again = Show(kMaterial);
     EXPECT_EQ(again.FindSlider("pMsp")->GetSliderControl()->value(), 100);
+    // with its fonts: number fields 9 point, texts 10 point right-aligned
+    EXPECT_EQ(again.FindSlider("pMsp")->GetEdit()->Field()->font().pointSize(), 9);
+    for (const QLabel* text : again.findChildren<QLabel*>()) {
+        EXPECT_EQ(text->font().pointSize(), 10) << text->text().toStdString();
+        EXPECT_TRUE(text->alignment() & Qt::AlignRight) << text->text().toStdString();
+    }
+    EXPECT_EQ(dialog->GetTabView()->tabBar()->font().pointSize(), 10);
     EXPECT_EQ(again.FindSlider("pMsp")->GetEdit()->Field()->text(), "100");
     EXPECT_FALSE(again.FindSlider("pMsp")->GetSliderControl()->isEnabled());
     QTest::mouseClick(again.GetLockButton(), Qt::LeftButton);
@@ -364,6 +374,21 @@ TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     OnNextModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
     EXPECT_FALSE(texture.AddImage("/" + std::string(300, 'a') + ".png"));
     EXPECT_EQ(P().TextureFilename, kept);
+
+    // The add and delete buttons follow the lock in the dialog's button
+    // chain and show the hover; another tab takes them out.
+    std::vector<PsControlButton*> chain;
+    for (PsControlButton* b = dialog->GetFirstButton(); b != nullptr; b = b->GetNext()) chain.push_back(b);
+    ASSERT_GE(chain.size(), 3u);
+    EXPECT_EQ(std::vector(chain.end() - 3, chain.end()),
+              (std::vector{texture.GetLockButton(), texture.GetAddButton(), texture.GetDeleteButton()}));
+    QCursor::setPos(texture.GetAddButton()->mapToGlobal(QPoint(4, 4)));
+    dialog->DoIdle();
+    EXPECT_EQ(texture.GetAddButton()->GetStatus(), kButtonHover);
+    Show(kModeling);
+    dialog->DoIdle();
+    EXPECT_EQ(dialog->GetTabView()->Pane(kTexture)->GetFirstButton()->GetNext(), nullptr);
+    Show(kTexture);
 
     QTest::mouseClick(texture.GetLockButton(), Qt::LeftButton);
     EXPECT_FALSE(texture.GetListView()->isEnabled());
