@@ -354,12 +354,27 @@ TEST_F(PanesFixture, TexturesAreAddedChosenAndDeleted) {
     Undo();
     EXPECT_STREQ(P().TextureFilename, image.c_str());
 
-    // Escape changes nothing.
+    // Escape changes nothing.  Scrolling the chooser draws the thumbnails
+    // kept in memory: with the image folder gone none is made again.
+    std::vector<QImage> thumbnails;
+    for (int32_t i = 0; i < list.GetCount(); ++i) thumbnails.push_back(ThumbnailImage(list.Thumbnail(i)));
+    const std::string away = paths.textureFolder + ".away";
+    std::filesystem::rename(paths.textureFolder, away);
+    std::filesystem::rename(image, image + ".away");
     popup = view->ShowPopup();
-    QTest::keyClick(popup, Qt::Key_Up);
+    for (int32_t i = 0; i < list.GetCount(); ++i) {
+        QTest::keyClick(popup, Qt::Key_Up);
+        popup->repaint();
+    }
     QTest::keyClick(popup, Qt::Key_Escape);
     QApplication::processEvents();
+    std::filesystem::rename(away, paths.textureFolder);
+    std::filesystem::rename(image + ".away", image);
     EXPECT_STREQ(P().TextureFilename, image.c_str());
+    for (int32_t i = 0; i < list.GetCount(); ++i) {
+        EXPECT_EQ(list.GetStatus(i), i < list.GetFirst() ? kComboEntryEmpty : kComboEntryValid) << i;
+        EXPECT_EQ(ThumbnailImage(list.Thumbnail(i)), thumbnails[static_cast<size_t>(i)]) << i;
+    }
 
     const int32_t before = list.GetCount();
     ASSERT_TRUE(texture.DeleteImage());
