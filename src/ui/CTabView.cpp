@@ -54,17 +54,6 @@ void CTabView::ChangeTab(int index) {
     SetPaneItemFonts(*Pane(index));
 }
 
-void CTabView::SetPane(int index, CTabPane* pane) {
-    CTabPane* old = Pane(index);
-    const bool current = currentIndex() == index;
-    old->Clear();
-    removeTab(index);
-    insertTab(index, pane, pane->Title());
-    panes_[static_cast<std::size_t>(index)] = pane;
-    delete old;
-    if (current) setCurrentIndex(index);
-}
-
 CTabPane* CTabView::CurrentPane() const {
     const int index = currentIndex();
     return index < 0 ? nullptr : Pane(index);

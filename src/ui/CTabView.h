@@ -16,8 +16,6 @@ public:
 
     explicit CTabView(PaneOwner& owner, QWidget* parent = nullptr);
 
-    // Replaces pane index (0..4) with a pane of its own; the view owns it.
-    void SetPane(int index, CTabPane* pane);
     CTabPane* Pane(int index) const { return panes_.at(static_cast<std::size_t>(index)); }
     CTabPane* CurrentPane() const;
 
