@@ -27,50 +27,6 @@ void RunShape(ShadingBase& engine, ShadeBaseSt& b) {
     engine.MakeBevel(&b, 0, 100);
 }
 
-void Stripes(DibEx& texture) {
-    Picture(texture, 16, 12, [](int32_t x, int32_t y, uint8_t* p) {
-        const uint8_t v = x < 8 ? 255 : 0;
-        p[0] = v;
-        p[1] = v;
-        p[2] = static_cast<uint8_t>(v ^ (y * 9));
-    });
-}
-
-TEST(TextureMapping, SkippedWithoutAnyUse) {
-    TestScene s;
-    Square(s);
-    DibEx texture(1);
-    Stripes(texture);
-    s.block.texture = &texture;
-    ShadingBase engine;
-    RunShape(engine, s.block);
-    EXPECT_EQ(engine.TextureMapping(&s.block, 0, 100), 0);
-    EXPECT_FALSE(engine.MappedTexture().IsValid());
-    s.block.pTco = 128;
-    EXPECT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
-    EXPECT_TRUE(engine.MappedTexture().IsValid());
-}
-
-TEST(TextureMapping, FullOffsetIsOneTile) {
-    DibEx texture(1);
-    Stripes(texture);
-    std::vector<uint8_t> maps[2];
-    for (int i = 0; i < 2; ++i) {
-        TestScene s;
-        Square(s);
-        s.block.texture = &texture;
-        s.block.pTco = 256;
-        s.block.pTsc = 40;
-        s.block.pTox = i == 0 ? 0 : 100;
-        s.block.pToy = i == 0 ? 0 : -100;
-        ShadingBase engine;
-        RunShape(engine, s.block);
-        ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
-        maps[i] = Bytes(engine.MappedTexture());
-    }
-    EXPECT_TRUE(maps[0] == maps[1]);
-}
-
 // The weight is stored in the fourth byte of the mapped texture: the sign of
 // pTwi chooses which side of the threshold is opaque, and an opaque material
 // stores none.

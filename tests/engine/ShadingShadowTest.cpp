@@ -76,19 +76,6 @@ TEST(MakeShadow, NothingDrawnWithoutShare) {
     engine.Shading(&s.block, 0, 100);
     EXPECT_TRUE(engine.GetShadowRect().IsRectEmpty());
     EXPECT_EQ(*s.mask.CommitLine(40, 35), 0);
-
-    TestScene clear;
-    ShadowScene(clear);
-    clear.block.colorWeight = 0;  // a fully transparent material
-    ShadingBase engine2;
-    EXPECT_EQ(engine2.MakeShadow(&clear.block, 0, 100), 1);
-    EXPECT_EQ(ShadowAt(engine2, 50, 30), 0);
-
-    TestScene off;
-    ShadowScene(off);
-    off.block.shadowWeight = 0;
-    ShadingBase engine3;
-    EXPECT_EQ(engine3.MakeShadow(&off.block, 0, 100), 0);
 }
 
 TEST(MakeShadow, DarkensTheImageCopyOnlyWhenItFitsTheMask) {
