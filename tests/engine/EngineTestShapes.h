@@ -60,11 +60,15 @@ inline std::function<int(int32_t, int32_t)> Disc(int32_t cx, int32_t cy, int32_t
     };
 }
 
+// The pixel of an engine map (bordered, over the object rectangle) at image pixel (x, y).
+inline uint8_t* MapPixel(DibEx& map, const ShadeBaseSt& b, int32_t x, int32_t y) {
+    const int32_t border = ShadingBase::kMapBorder;
+    return map.CommitLine(y - b.objectRect.top + border, x - b.objectRect.left + border);
+}
+
 // Value of a 32-bit engine map at image pixel (x, y).
-inline int32_t MapAt(DibEx& map, const ShadeBaseSt& b, int32_t x, int32_t y) {
-    const int32_t c = x - b.objectRect.left + ShadingBase::kMapBorder;
-    const int32_t r = y - b.objectRect.top + ShadingBase::kMapBorder;
-    return *reinterpret_cast<int32_t*>(map.CommitLine(r, c));
+inline int32_t& MapAt(DibEx& map, const ShadeBaseSt& b, int32_t x, int32_t y) {
+    return *reinterpret_cast<int32_t*>(MapPixel(map, b, x, y));
 }
 
 // The bytes of a bitmap's pixels, padding included.

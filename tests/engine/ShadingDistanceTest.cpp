@@ -107,7 +107,11 @@ TEST(MakeBevel, ProfileArcsAndReverse) {
     engine.MakeBevel(&s.block, 0, 100);
     const int32_t L = engine.GetProfileLength();
     const int32_t* profile = engine.BevelProfile();
+    ASSERT_EQ(L, 6058);
     EXPECT_EQ(profile[0], 0);
+    // A concave quarter arc up to the knee, then a convex one up to L.
+    const struct { int32_t at, height; } arcs[] = {{757, 132}, {2271, 2666}, {3785, 5305}, {5299, 5981}};
+    for (const auto& p : arcs) EXPECT_EQ(profile[p.at], p.height) << p.at;
     EXPECT_EQ(profile[L], L);
 
     ShadingBase reversed;

@@ -144,10 +144,7 @@ TEST(Lighting, SlopeNormalFromCraftedHeights) {
     engine.CreateDistance(&s.block, 0, 100);
     engine.FuncBevel(&s.block, 0, 100);
     engine.MakeBevel(&s.block, 0, 100);
-    const auto set = [&](int32_t x, int32_t y, int32_t v) {
-        *reinterpret_cast<int32_t*>(engine.HeightMap().CommitLine(y - s.block.objectRect.top + 10,
-                                                                 x - s.block.objectRect.left + 10)) = v;
-    };
+    const auto set = [&](int32_t x, int32_t y, int32_t v) { MapAt(engine.HeightMap(), s.block, x, y) = v; };
     set(23, 24, 1000);
     set(25, 24, 0);
     set(24, 25, 500);

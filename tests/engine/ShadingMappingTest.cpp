@@ -52,9 +52,7 @@ TEST(TextureMapping, WeightSignChoosesTheOpaqueSide) {
         ASSERT_EQ(engine.TextureMapping(&s.block, 0, 100), 1);
         for (int32_t y = 20; y < 50; ++y)
             for (int32_t x = 20; x < 50; ++x) {
-                const int32_t r = y - s.block.objectRect.top + ShadingBase::kMapBorder;
-                const int32_t c = x - s.block.objectRect.left + ShadingBase::kMapBorder;
-                ASSERT_EQ(engine.MappedTexture().CommitLine(r, c)[3], k.weight)
+                ASSERT_EQ(MapPixel(engine.MappedTexture(), s.block, x, y)[3], k.weight)
                     << (k.texture == &white ? "white" : "black") << " pTwi " << k.pTwi << " at " << x << "," << y;
             }
     }
@@ -103,9 +101,7 @@ TEST(TextureMapping, CanvasAnchoringFollowsTheCanvas) {
         ShadingBase engine;
         RunShape(engine, s.block);
         engine.TextureMapping(&s.block, 0, 100);
-        const int32_t c = x - s.block.objectRect.left + 10;
-        const int32_t r = y - s.block.objectRect.top + 10;
-        const uint8_t* px = engine.MappedTexture().CommitLine(r, c);
+        const uint8_t* px = MapPixel(engine.MappedTexture(), s.block, x, y);
         return std::vector<int>{px[0], px[1], px[2]};
     };
     EXPECT_EQ(colourAt(0, 1, 35, 35), colourAt(6, 1, 35, 35));
@@ -135,9 +131,7 @@ TEST(ForeGroundMapping, FlatAreaShowsTheMirroredPicture) {
         // u = 256 x - offX * 256, so the column is 99 - x + offX; v = y.
         for (const int32_t x : {25, 50, 75})
             for (const int32_t y : {30, 60}) {
-                const int32_t c = x - s.block.objectRect.left + 10;
-                const int32_t r = y - s.block.objectRect.top + 10;
-                const uint8_t* got = engine.MappedForeground().CommitLine(r, c);
+                const uint8_t* got = MapPixel(engine.MappedForeground(), s.block, x, y);
                 const uint8_t* want = foreground.CommitLine(y, 99 - x + offX);
                 EXPECT_EQ(got[0], want[0]) << x << "," << y << " offX " << offX;
                 EXPECT_EQ(got[1], want[1]);
@@ -158,8 +152,7 @@ TEST(ForeGroundMapping, ZeroWeightOrTinyPictureIsSafe) {
     // A one-pixel picture: every sample is that pixel.
     s.block.pEwi = 256;
     ASSERT_EQ(engine.ForeGroundMapping(&s.block, 0, 100), 1);
-    const int32_t c = 30 - s.block.objectRect.left + 10;
-    const uint8_t* px = engine.MappedForeground().CommitLine(30 - s.block.objectRect.top + 10, c);
+    const uint8_t* px = MapPixel(engine.MappedForeground(), s.block, 30, 30);
     EXPECT_EQ(px[0], 10);
     EXPECT_EQ(px[2], 30);
 }

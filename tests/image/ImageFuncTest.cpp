@@ -99,19 +99,6 @@ TEST(ImageNearest, ReductionTakesTheMiddleOfEachBlockAndEnlargementRepeats) {
         for (int32_t x = 0; x < 100; ++x) ASSERT_EQ(target.CommitLine(line, x)[0], (line / 2) * 10 + x / 10);
 }
 
-TEST(ImageNearest, TwentyFourBitRectangles) {
-    DibEx source;
-    source.Setup(4, 4, 24);
-    source.CommitLine(2, 2)[2] = 3;
-    DibEx target;
-    target.Setup(6, 6, 24);
-    const tagRECT to{1, 1, 5, 5};
-    const tagRECT from{2, 2, 4, 4};
-    ASSERT_EQ(IMAGE_Nearest(&target, &source, &to, &from), 1);
-    EXPECT_EQ(target.CommitLine(2, 2)[2], 3);
-    EXPECT_EQ(target.CommitLine(3, 3)[2], 0);
-}
-
 TEST(ImageMove, CopiesOnlyWhatTheSourceHoldsAndPlacesTheRectangle) {
     DibEx source;
     MakeColumnRamp(source, 5, 3, true);
