@@ -8,25 +8,18 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
 #include "TempDir.h"
 
+using morvanel_test::FileContent;
+using morvanel_test::MakeFile;
 using morvanel_test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // Writes text through a SafeFileWriter; returns the writer's error (0 when
 // it committed).
@@ -45,11 +38,18 @@ int EntriesIn(const fs::path& folder) {
 
 TEST(SafeFileWriter, ReplacedFileKeepsItsModeAndNewFilesFollowTheUmask) {
     TempDir dir;
-    const std::string path = dir.file("out.png");
-    WriteFile(path, "old");
+    // The longest name a folder takes: the temporary name must not add to it.
+    const std::string path = dir.file(std::string(251, 'n') + ".png");
+    MakeFile(path, "old");
     ::chmod(path.c_str(), 0600);
+    {
+        SafeFileWriter discarded(path.c_str());
+        std::fputs("never committed", discarded.Stream());
+    }
+    EXPECT_EQ(FileContent(path), "old");
+    EXPECT_EQ(EntriesIn(dir.path()), 1) << "a discarded save leaves nothing behind";
     ASSERT_EQ(Replace(path, "new"), 0);
-    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(FileContent(path), "new");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     const mode_t old = ::umask(022);
@@ -61,60 +61,48 @@ TEST(SafeFileWriter, ReplacedFileKeepsItsModeAndNewFilesFollowTheUmask) {
 
 TEST(SafeFileWriter, LinksAreWrittenThroughToTheirTargets) {
     TempDir dir;
-    fs::create_directory(dir.path() / "real");
-    WriteFile(dir.file("real/target.mv"), "old");
+    MakeFile(dir.file("real/target.mv"), "old");
     fs::create_symlink("real/target.mv", dir.path() / "relative.mv");
     fs::create_symlink(dir.path() / "relative.mv", dir.path() / "chain.mv");
     ASSERT_EQ(Replace(dir.file("chain.mv"), "new"), 0);
     EXPECT_TRUE(fs::is_symlink(dir.path() / "chain.mv"));
     EXPECT_TRUE(fs::is_symlink(dir.path() / "relative.mv"));
-    EXPECT_EQ(ReadFile(dir.file("real/target.mv")), "new");
+    EXPECT_EQ(FileContent(dir.file("real/target.mv")), "new");
     // A dangling link gets its target made.
     fs::create_symlink(dir.path() / "real" / "later.mv", dir.path() / "dangling.mv");
     ASSERT_EQ(Replace(dir.file("dangling.mv"), "made"), 0);
-    EXPECT_EQ(ReadFile(dir.file("real/later.mv")), "made");
+    EXPECT_EQ(FileContent(dir.file("real/later.mv")), "made");
     EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling.mv"));
     // An unpacked file replaces a planted link instead.
     SafeFileWriter unpack(dir.file("relative.mv").c_str(), SafeFileLinks::Replace);
     std::fputs("unpacked", unpack.Stream());
     ASSERT_TRUE(unpack.Commit());
     EXPECT_FALSE(fs::is_symlink(dir.path() / "relative.mv"));
-    EXPECT_EQ(ReadFile(dir.file("real/target.mv")), "new");
+    EXPECT_EQ(FileContent(dir.file("real/target.mv")), "new");
 }
 
-TEST(SafeFileWriter, DestinationsThatMayNotBeReplacedAreRefused) {
+TEST(SafeFileWriter, DestinationsThatMayNotBeReplacedAreRefusedAndKept) {
     TempDir dir;
     fs::create_directory(dir.path() / "folder.png");
     ASSERT_EQ(::mkfifo(dir.file("fifo.png").c_str(), 0600), 0);
-    EXPECT_EQ(Replace(dir.file("folder.png"), "x"), kSafeFileNotRegular);
-    EXPECT_EQ(Replace(dir.file("fifo.png"), "x"), kSafeFileNotRegular);
-    EXPECT_EQ(Replace(dir.file("missing/x.png"), "x"), ENOENT);
-    EXPECT_EQ(SafeFileWriter_CheckReplaceable(dir.file("missing/x.png").c_str()), ENOENT);
-    EXPECT_EQ(SafeFileWriter_CheckReplaceable(dir.file("new.png").c_str()), 0);
+    MakeFile(dir.file("locked.png"), "precious");
+    ::chmod(dir.file("locked.png").c_str(), 0444);
+    const int readOnly = ::geteuid() == 0 ? 0 : kSafeFileReadOnly;  // root may write any file
+    struct Case {
+        const char* name;
+        int error;
+    };
+    for (const Case& c : {Case{"folder.png", kSafeFileNotRegular}, Case{"fifo.png", kSafeFileNotRegular},
+                          Case{"missing/x.png", ENOENT}, Case{"locked.png", readOnly}, Case{"new.png", 0}}) {
+        EXPECT_EQ(SafeFileWriter_CheckReplaceable(dir.file(c.name).c_str()), c.error) << c.name;
+        if (c.error != 0) {
+            EXPECT_EQ(Replace(dir.file(c.name), "x"), c.error) << c.name;
+        }
+    }
+    EXPECT_EQ(FileContent(dir.file("locked.png")), "precious");
+    EXPECT_EQ(EntriesIn(dir.path()), 3);
+    EXPECT_EQ(SafeFileWriter_ErrorText("/p/a.png", kSafeFileReadOnly), "cannot write /p/a.png: the file is read-only");
     EXPECT_NE(SafeFileWriter_ErrorText("a.png", kSafeFileNotRegular).find("a.png"), std::string::npos);
-    EXPECT_EQ(EntriesIn(dir.path()), 2);
-}
-
-TEST(SafeFileWriter, ReadOnlyFileIsRefusedAndKept) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file; run as a normal user";
-    TempDir dir;
-    const std::string path = dir.file("locked.png");
-    WriteFile(path, "precious");
-    ::chmod(path.c_str(), 0444);
-    EXPECT_EQ(SafeFileWriter_CheckReplaceable(path.c_str()), kSafeFileReadOnly);
-    EXPECT_EQ(Replace(path, "new"), kSafeFileReadOnly);
-    EXPECT_EQ(ReadFile(path), "precious");
-    EXPECT_EQ(SafeFileWriter_ErrorText(path, kSafeFileReadOnly), "cannot write " + path + ": the file is read-only");
-    EXPECT_EQ(EntriesIn(dir.path()), 1);
-}
-
-TEST(SafeFileWriter, LongestFileNameCanBeReplaced) {
-    TempDir dir;
-    const std::string path = dir.file(std::string(251, 'n') + ".png");
-    WriteFile(path, "old");
-    ASSERT_EQ(Replace(path, "new"), 0);
-    EXPECT_EQ(ReadFile(path), "new");
-    EXPECT_EQ(EntriesIn(dir.path()), 1);
 }
 
 // AbandonAll is for the signal handler and cannot be undone, so it runs in a
@@ -122,7 +110,7 @@ TEST(SafeFileWriter, LongestFileNameCanBeReplaced) {
 TEST(SafeFileWriterDeathTest, AbandonRemovesTheTemporaryAndKeepsTheOldFile) {
     TempDir dir;
     const std::string path = dir.file("out.png");
-    WriteFile(path, "old");
+    MakeFile(path, "old");
     EXPECT_EXIT(
         {
             SafeFileWriter writer(path.c_str());
@@ -136,6 +124,6 @@ TEST(SafeFileWriterDeathTest, AbandonRemovesTheTemporaryAndKeepsTheOldFile) {
             std::_Exit(tempSeen && tempGone && refused && !later.IsOpen() && SafeFileWriter_Abandoned() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(FileContent(path), "old");
     EXPECT_EQ(EntriesIn(dir.path()), 1);
 }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "FsTestFiles.h"
 #include "InstallData.h"
 #include "TempDir.h"
 
@@ -22,11 +21,11 @@ struct DataFolderFixture : ::testing::Test {
     fs::path documents = dir.path() / "home" / "Documents";
 
     void SetUp() override {
-        WriteText(system / "Style" / "one.mv", "[SYSTEM]\r\n");
-        WriteText(system / "Texture" / "wood.jpg", "jpg");
-        WriteText(system / "Foreground" / "leaf.png", "png");
+        MakeFile(system / "Style" / "one.mv", "[SYSTEM]\r\n");
+        MakeFile(system / "Texture" / "wood.jpg", "jpg");
+        MakeFile(system / "Foreground" / "leaf.png", "png");
     }
-    void WriteMarker(const std::string& body) { WriteText(system / "DataFolder.inf", "[FOLDER]\r\n" + body); }
+    void WriteMarker(const std::string& body) { MakeFile(system / "DataFolder.inf", "[FOLDER]\r\n" + body); }
 };
 
 }  // namespace
@@ -52,10 +51,10 @@ TEST_F(DataFolderFixture, CompanyAndProductFoldersWithSignFilesTwice) {
         EXPECT_EQ(paths.dataFolderReady, 1) << "run " << run;
         EXPECT_EQ(paths.dataFolder, (documents / "A" / "B").string());
         for (const char* sub : {"", "Style", "Texture", "Foreground"})
-            EXPECT_EQ(ReadText(documents / "A" / "B" / sub / "DataFolder"), "UTSD") << sub;
+            EXPECT_EQ(FileContent(documents / "A" / "B" / sub / "DataFolder"), "UTSD") << sub;
         EXPECT_FALSE(fs::exists(documents / "A" / "DataFolder"));
-        EXPECT_EQ(ReadText(documents / "A/B/Texture/wood.jpg"), "jpg");
-        EXPECT_EQ(ReadText(documents / "A/B/Style/one.mv"), "[SYSTEM]\r\n");
+        EXPECT_EQ(FileContent(documents / "A/B/Texture/wood.jpg"), "jpg");
+        EXPECT_EQ(FileContent(documents / "A/B/Style/one.mv"), "[SYSTEM]\r\n");
         // The system's own paths stay in the system folder.
         EXPECT_EQ(paths.styleFolder, (system / "Style").string());
     }
@@ -73,7 +72,7 @@ TEST_F(DataFolderFixture, VersionJoinsTheRelativeNameAndMissingDocumentsCreateNo
 }
 
 TEST_F(DataFolderFixture, XdgUserDirsNameTheDocumentsFolder) {
-    WriteText(dir.path() / "home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    MakeFile(dir.path() / "home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     fs::create_directories(dir.path() / "home/Docs");
     std::string found;
     EXPECT_EQ(SHGetFolderPath(nullptr, kFolderIdDocuments, nullptr, 0, found), 0);
@@ -82,81 +81,69 @@ TEST_F(DataFolderFixture, XdgUserDirsNameTheDocumentsFolder) {
     EXPECT_EQ(found, (dir.path() / "home/Pictures").string());
 }
 
-TEST(MakeDataFolderPath, JoinsWithOrWithoutTrailingSeparator) {
-    char destination[kAppPathMax + 1] = "";
-    EXPECT_EQ(MakeDataFolderPath(destination, "/Disk/Images/wood.jpg", "/Disk/Pictures"), 1);
-    EXPECT_STREQ(destination, "/Disk/Pictures/wood.jpg");
-    EXPECT_EQ(MakeDataFolderPath(destination, "/Disk/Images/wood.jpg", "/Disk/Pictures/"), 1);
-    EXPECT_STREQ(destination, "/Disk/Pictures/wood.jpg");
-    EXPECT_EQ(MakeDataFolderPath(destination, "wood.jpg", "/Disk/Pictures"), 1);
-    EXPECT_STREQ(destination, "wood.jpg");
-}
-
-TEST(MakeDataFolderPath, RefusesAResultThatDoesNotFitItsField) {
-    char destination[kAppPathMax + 1] = "unchanged";
+// A path with a folder is moved into the default folder; a result longer
+// than the field leaves the field as it was.
+TEST(MakeDataFolderPath, JoinsIntoTheDefaultFolderWhenItFits) {
     const std::string longFolder = "/" + std::string(250, 'f');
-    EXPECT_EQ(MakeDataFolderPath(destination, "/x/wood.jpg", longFolder.c_str()), 0);
-    EXPECT_STREQ(destination, "unchanged");
-    EXPECT_FALSE(SetPathField(destination, std::string(256, 'p')));
-    EXPECT_TRUE(SetPathField(destination, std::string(255, 'p')));
-    EXPECT_EQ(std::string(destination), std::string(255, 'p'));
+    struct Case {
+        const char* source;
+        const char* folder;
+        int result;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"/Disk/Images/wood.jpg", "/Disk/Pictures", 1, "/Disk/Pictures/wood.jpg"},
+                          Case{"/Disk/Images/wood.jpg", "/Disk/Pictures/", 1, "/Disk/Pictures/wood.jpg"},
+                          Case{"wood.jpg", "/Disk/Pictures", 1, "wood.jpg"},
+                          Case{"/x/wood.jpg", longFolder.c_str(), 0, "unchanged"}}) {
+        char destination[kAppPathMax + 1] = "unchanged";
+        EXPECT_EQ(MakeDataFolderPath(destination, c.source, c.folder), c.result) << c.source << " " << c.folder;
+        EXPECT_STREQ(destination, c.expected);
+    }
+    char field[kAppPathMax + 1] = "";
+    EXPECT_FALSE(SetPathField(field, std::string(256, 'p')));
+    EXPECT_TRUE(SetPathField(field, std::string(255, 'p')));
+    EXPECT_EQ(std::string(field), std::string(255, 'p'));
 }
 
-TEST(SeedSystemFolder, CopiesInstallDataOnlyIntoANewFolder) {
+// Seeding copies what the system folder lacks and never replaces a file; once
+// complete, a file the user deletes stays deleted.  What cannot be copied is
+// named, and the seeding is tried again until it is complete.
+TEST(SeedSystemFolder, CompletesTheFolderWithoutReplacingTheUsersFiles) {
     TempDir dir;
-    WriteText(dir.path() / "install" / "Style" / "basic.mv", "style");
-    WriteText(dir.path() / "install" / "Splash.inf", "splash");
-    fs::permissions(dir.path() / "install" / "Splash.inf", fs::perms::owner_read);
-    const std::string system = dir.file("sys");
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 1);
-    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "style");
-    EXPECT_NE(fs::status(dir.path() / "sys/Splash.inf").permissions() & fs::perms::owner_write,
+    const std::string install = dir.file("install");
+    MakeFile(dir.file("install/Style/basic.mv"), "style");
+    MakeFile(dir.file("install/Texture/wood.jpg"), "wood");
+    MakeFile(dir.file("install/Splash.inf"), "splash");
+    fs::permissions(dir.path() / "install/Texture/wood.jpg", fs::perms::owner_read);
+    // What a seeding stopped after its first file leaves, changed by the user.
+    MakeFile(dir.file("sys/Splash.inf"), "the user's splash");
+    EXPECT_EQ(SeedSystemFolder(dir.file("sys"), install), 1);
+    EXPECT_EQ(FileContent(dir.file("sys/Style/basic.mv")), "style");
+    EXPECT_EQ(FileContent(dir.file("sys/Texture/wood.jpg")), "wood");
+    EXPECT_NE(fs::status(dir.path() / "sys/Texture/wood.jpg").permissions() & fs::perms::owner_write,
               fs::perms::none);
+    EXPECT_EQ(FileContent(dir.file("sys/Splash.inf")), "the user's splash");
+    fs::remove(dir.path() / "sys/Style/basic.mv");
+    EXPECT_EQ(SeedSystemFolder(dir.file("sys"), install), 0);
+    EXPECT_FALSE(fs::exists(dir.path() / "sys/Style/basic.mv"));
 
-    WriteText(dir.path() / "sys/Style/basic.mv", "changed by the user");
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 0);
-    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "changed by the user");
+    fs::create_symlink(dir.path() / "nowhere", dir.path() / "install/Style/dangling.mv");
+    std::vector<std::string> skipped;
+    EXPECT_EQ(SeedSystemFolder(dir.file("again"), install, &skipped), -1);
+    EXPECT_EQ(skipped, std::vector<std::string>{dir.file("install/Style/dangling.mv")});
+    EXPECT_EQ(FileContent(dir.file("again/Style/basic.mv")), "style");
+    fs::remove(dir.path() / "install/Style/dangling.mv");
+    EXPECT_EQ(SeedSystemFolder(dir.file("again"), install, &skipped), 0);
+    EXPECT_TRUE(fs::exists(dir.path() / "again" / kSeededMarkerName));
 }
 
 TEST(SeedSystemFolder, FindsTheDataThroughTheEnvironment) {
-    TempDir dir;
-    ::setenv("MORVANEL_DATA", dir.file("envdata").c_str(), 1);
-    EXPECT_EQ(InstallDataFolder(), dir.file("envdata"));
+    ScopedEnv env;
+    env.Set("MORVANEL_DATA", "/from/the/environment");
+    EXPECT_EQ(InstallDataFolder(), "/from/the/environment");
     EXPECT_EQ(InstallDataFolder("/given"), "/given");
-    ::unsetenv("MORVANEL_DATA");
-    EXPECT_NE(InstallDataFolder(), dir.file("envdata"));
-}
-
-TEST(SeedSystemFolder, AnInterruptedSeedingIsCompletedWithoutReplacingTheUsersFiles) {
-    TempDir dir;
-    WriteText(dir.path() / "install" / "Style" / "basic.mv", "style");
-    WriteText(dir.path() / "install" / "Texture" / "wood.jpg", "wood");
-    WriteText(dir.path() / "install" / "Splash.inf", "splash");
-    // What a seeding stopped after its first file leaves, plus a user's edit.
-    WriteText(dir.path() / "sys" / "Splash.inf", "the user's splash");
-    const std::string system = dir.file("sys");
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 1);
-    EXPECT_EQ(ReadText(dir.path() / "sys/Texture/wood.jpg"), "wood");
-    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "style");
-    EXPECT_EQ(ReadText(dir.path() / "sys/Splash.inf"), "the user's splash");
-    // Complete now: a style the user deletes stays deleted.
-    fs::remove(dir.path() / "sys/Style/basic.mv");
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install")), 0);
-    EXPECT_FALSE(fs::exists(dir.path() / "sys/Style/basic.mv"));
-}
-
-TEST(SeedSystemFolder, WhatCannotBeCopiedIsNamedAndTriedAgain) {
-    TempDir dir;
-    WriteText(dir.path() / "install" / "Style" / "basic.mv", "style");
-    fs::create_symlink(dir.path() / "nowhere", dir.path() / "install" / "Style" / "dangling.mv");
-    const std::string system = dir.file("sys");
-    std::vector<std::string> skipped;
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install"), &skipped), -1);
-    EXPECT_EQ(skipped, std::vector<std::string>{(dir.path() / "install/Style/dangling.mv").string()});
-    EXPECT_EQ(ReadText(dir.path() / "sys/Style/basic.mv"), "style");
-    fs::remove(dir.path() / "install" / "Style" / "dangling.mv");
-    EXPECT_EQ(SeedSystemFolder(system, dir.file("install"), &skipped), 0);
-    EXPECT_TRUE(fs::exists(dir.path() / "sys" / kSeededMarkerName));
+    env.Unset("MORVANEL_DATA");
+    EXPECT_NE(InstallDataFolder(), "/from/the/environment");
 }
 
 TEST_F(DataFolderFixture, FolderNamesThatLeadOutsideTheDocumentsFolderAreRefused) {

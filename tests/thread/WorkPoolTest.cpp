@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 #include <vector>
+
+#include "TempDir.h"
 
 namespace {
 
@@ -41,22 +43,25 @@ TEST(WorkPool, EveryItemRunsOnce) {
     }
 }
 
+// A report that answers false stops the loop, on the pool's threads and on
+// the calling thread alone; the pool serves the next loop as before.
 TEST(WorkPool, ReportThatAnswersFalseStopsTheLoop) {
-    WorkPool pool(4);
-    std::atomic<int64_t> done{0};
-    const bool finished = pool.ForEach(
-        100000, 1,
-        [&](int64_t begin, int64_t end) {
-            std::this_thread::sleep_for(std::chrono::microseconds(20));
-            done += end - begin;
-        },
-        [](int64_t finishedItems) { return finishedItems < 50; });
-    EXPECT_FALSE(finished);
-    EXPECT_LT(done.load(), 100000);
-    // The pool serves the next loop as before.
-    done = 0;
-    EXPECT_TRUE(pool.ForEach(1000, 3, [&](int64_t begin, int64_t end) { done += end - begin; }));
-    EXPECT_EQ(done.load(), 1000);
+    for (const int threads : {1, 4}) {
+        WorkPool pool(threads);
+        std::atomic<int64_t> done{0};
+        const bool finished = pool.ForEach(
+            100000, 1,
+            [&](int64_t begin, int64_t end) {
+                if (threads > 1) std::this_thread::sleep_for(std::chrono::microseconds(20));
+                done += end - begin;
+            },
+            [](int64_t finishedItems) { return finishedItems < 50; });
+        EXPECT_FALSE(finished) << threads;
+        EXPECT_LT(done.load(), 100000) << threads;
+        done = 0;
+        EXPECT_TRUE(pool.ForEach(1000, 3, [&](int64_t begin, int64_t end) { done += end - begin; }));
+        EXPECT_EQ(done.load(), 1000);
+    }
 }
 
 TEST(WorkPool, ThreadsThatCannotStartLeaveASmallerPool) {
@@ -77,41 +82,33 @@ TEST(WorkPool, ThreadsThatCannotStartLeaveASmallerPool) {
     EXPECT_TRUE(none.ForEach(10, 1, [](int64_t, int64_t) {}));
 }
 
-TEST(WorkPool, LoopInsideAPieceRunsOnItsThread) {
+// A loop started inside a piece runs on that piece's thread; an exception of
+// a piece reaches the caller and leaves the pool usable.
+TEST(WorkPool, NestedLoopsAndExceptions) {
     WorkPool pool(3);
     std::atomic<int64_t> inner{0};
     EXPECT_TRUE(pool.ForEach(20, 1, [&](int64_t, int64_t) {
         EXPECT_TRUE(pool.ForEach(30, 4, [&](int64_t begin, int64_t end) { inner += end - begin; }));
     }));
     EXPECT_EQ(inner.load(), 20 * 30);
-}
-
-TEST(WorkPool, ExceptionOfAPieceReachesTheCaller) {
-    WorkPool pool(4);
-    EXPECT_THROW(pool.ForEach(1000, 1,
-                              [](int64_t begin, int64_t) {
-                                  if (begin == 500) throw std::runtime_error("piece");
-                              }),
-                 std::runtime_error);
+    const auto throwAt500 = [](int64_t begin, int64_t) {
+        if (begin == 500) throw std::runtime_error("piece");
+    };
+    EXPECT_THROW(pool.ForEach(1000, 1, throwAt500), std::runtime_error);
     EXPECT_TRUE(pool.ForEach(10, 1, [](int64_t, int64_t) {}));
 }
 
 TEST(WorkPool, ThreadCountFromTheEnvironment) {
-    const char* saved = std::getenv("MORVANEL_THREADS");
-    const std::string keep = saved != nullptr ? saved : "";
-    struct Case {
-        const char* value;
-        int expected;  // 0: the machine's count
-    };
-    ::unsetenv("MORVANEL_THREADS");
+    morvanel_test::ScopedEnv env;
+    env.Unset("MORVANEL_THREADS");
     const int machine = WorkPool::MachineThreads();
     EXPECT_GE(machine, 1);
-    for (const Case c : {Case{"1", 1}, Case{"7", 7}, Case{"0", 0}, Case{"-3", 0}, Case{"2x", 0}, Case{"", 0}}) {
-        ::setenv("MORVANEL_THREADS", c.value, 1);
-        EXPECT_EQ(WorkPool::MachineThreads(), c.expected != 0 ? c.expected : machine) << c.value;
+    // Values that are not a count of at least 1 leave the machine's count.
+    for (const auto& [value, expected] : std::initializer_list<std::pair<const char*, int>>{
+             {"1", 1}, {"7", 7}, {"0", machine}, {"-3", machine}, {"2x", machine}, {"", machine}}) {
+        ::setenv("MORVANEL_THREADS", value, 1);
+        EXPECT_EQ(WorkPool::MachineThreads(), expected) << value;
     }
-    if (saved != nullptr) ::setenv("MORVANEL_THREADS", keep.c_str(), 1);
-    else ::unsetenv("MORVANEL_THREADS");
 }
 
 }  // namespace
