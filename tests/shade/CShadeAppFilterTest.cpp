@@ -221,22 +221,28 @@ TEST_F(FilterTest, PreviewReuseEqualsFreshRender) {
         {"pEoy", 20},  {"pEpa", 0},   {"pLp0", 40},  {"pLp1", 70},  {"pLh2", 250}, {"pLv1", 70},
         {"pLem", 0},   {"pLsw", 90},  {"pLsf", 20},  {"pLsd", 40},  {"pSms", 1},
     };
-    int changedOutputs = 0;
-    for (const Setting& change : changes) {
+    // Returns whether the change altered the preview at all.
+    const auto reuseEqualsFresh = [&](std::initializer_list<Setting> base, const Setting& change) {
         CShadeApp reused;
         Prepare(reused);
+        Apply(reused.Params(), base);
         const std::vector<uint8_t> before = Preview(reused);
         Apply(reused.Params(), {change});
         const std::vector<uint8_t> after = Preview(reused);
 
         CShadeApp fresh;
         Prepare(fresh);
+        Apply(fresh.Params(), base);
         Apply(fresh.Params(), {change});
         EXPECT_TRUE(after == Preview(fresh)) << change.scriptKey << " " << change.value;
-        changedOutputs += after != before;
-    }
+        return after != before;
+    };
+    int changedOutputs = 0;
+    for (const Setting& change : changes) changedOutputs += reuseEqualsFresh({}, change);
     // The changes matter: a test of identical outputs would prove nothing.
     EXPECT_GE(changedOutputs, static_cast<int>(std::size(changes)) - 2);
+    // A fixed reference size changed alone moves only the bevel's knee.
+    EXPECT_TRUE(reuseEqualsFresh({{"pSms", 2}, {"pMbp", 60}}, {"pSfs", 300}));
 }
 
 TEST_F(FilterTest, LightChangeReusesTheShape) {

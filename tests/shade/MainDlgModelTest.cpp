@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -80,35 +79,6 @@ TEST_F(ModelFixture, SettingsWrittenByOneRunAreReadByTheNext) {
     EXPECT_EQ(view.movedX, 120);
     EXPECT_EQ(view.movedY, 80);
     EXPECT_EQ(next->Ui().styleName, "warm.mv");  // entry 1 in name order: cool, warm
-}
-
-// With the real style reader and writer under the model, every entry of
-// the record comes back in the next run.
-TEST_F(ModelFixture, EveryStyleEntryAndSettingComesBackInTheNextRun) {
-    const auto run = [this](const std::function<void(MainDlgModel&)>& changes) {
-        StyleFile styleFile(params, nullptr, folders.settingsFile, nullptr);
-        MainDlgModel model(params, folders, view, styleFile, motionState);
-        styleFile.SetLocks(&model.Locks());
-        model.OnDialogStart();
-        changes(model);
-        ASSERT_TRUE(model.OnDialogEnd());
-    };
-    ShadeParams written{};
-    run([&](MainDlgModel&) {
-        int32_t value = 30;
-        for (const char* key : {"pMle", "pMcr", "pTsc", "pLp1", "pLh1"}) ShadeParamByScript(params, key) = value += 7;
-        SetPathField(params.TextureFilename, "Texture/wood.png");
-        params.MotionDevide = 2;
-        written = params;
-    });
-    ShadeParamsSetDefaults(params, folders.picturesFolder);
-    run([](MainDlgModel&) {});
-    for (const ShadeParamEntry& entry : ShadeParamTable()) {
-        if (entry.kind == ShadeParamKind::Int)
-            EXPECT_EQ(ShadeParamInt(params, entry), ShadeParamInt(written, entry)) << entry.key;
-        else
-            EXPECT_STREQ(ShadeParamText(params, entry), ShadeParamText(written, entry)) << entry.key;
-    }
 }
 
 TEST_F(ModelFixture, WithoutSaveLockStatusNoLockKeyIsWrittenOrRead) {
