@@ -48,6 +48,20 @@ inline void WriteImage(const std::string& path) {
     if (RgbaPng_Save(path, &colour, &alpha) != 1) std::exit(1);
 }
 
+// The benchmarks' arguments: [CHANGES] [WIDTHxHEIGHT] (41 changes, 1366x768).
+struct BenchArgs {
+    int changes = 41;
+    int width = 1366;
+    int height = 768;
+};
+
+inline BenchArgs ParseArgs(int argc, char** argv) {
+    BenchArgs args;
+    if (argc > 1) args.changes = std::max(3, std::atoi(argv[1]));
+    if (argc > 2) std::sscanf(argv[2], "%dx%d", &args.width, &args.height);
+    return args;
+}
+
 inline double Median(std::vector<double> values) {
     if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());

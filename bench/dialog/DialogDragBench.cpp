@@ -267,10 +267,8 @@ void BenchChooser(int opens, int width, int height) {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    const int changes = argc > 1 ? std::max(3, std::atoi(argv[1])) : 41;
-    int width = 1366, height = 768;
-    if (argc > 2) std::sscanf(argv[2], "%dx%d", &width, &height);
-    BenchDrags(changes, width, height);
-    BenchChooser(9, width, height);
+    const dialog_bench::BenchArgs args = dialog_bench::ParseArgs(argc, argv);
+    BenchDrags(args.changes, args.width, args.height);
+    BenchChooser(9, args.width, args.height);
     return 0;
 }

@@ -58,9 +58,9 @@ double TimeEngineOnly(CShadeApp& app, PsMonitor& monitor, int changes, Change ch
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    const int changes = argc > 1 ? std::max(3, std::atoi(argv[1])) : 41;
-    int width = 1366, height = 768;
-    if (argc > 2) std::sscanf(argv[2], "%dx%d", &width, &height);
+    const dialog_bench::BenchArgs args = dialog_bench::ParseArgs(argc, argv);
+    const int changes = args.changes;
+    const int width = args.width, height = args.height;
 
     dialog_bench::BenchDialog bench("morvanel-dialog-bench", width, height);
     CMainDlg& dialog = bench.Dialog();

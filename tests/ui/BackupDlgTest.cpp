@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "../shade/BackupFixture.h"
+#include "../shade/ShadeTestSupport.h"
 #include "BackupDlg.h"
 #include "CListBox.h"
 #include "DialogItems.h"

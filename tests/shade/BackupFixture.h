@@ -1,3 +1,0 @@
-#pragma once
-// Kept for the dialog tests that include it by this name.
-#include "ShadeTestSupport.h"
