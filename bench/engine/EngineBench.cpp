@@ -137,9 +137,9 @@ void BM_Lighting(benchmark::State& s) {
 }
 void BM_CompositeShadow(benchmark::State& s) { Stage(s, 7, [](ShadingBase& e, ShadeBaseSt& b) { e.CompositeShadow(&b); }); }
 
-// A whole full render (nothing reused), from fresh copies of image and mask.
-void BM_Render(benchmark::State& state) {
-    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), SettingOf(state));
+// Whole full renders of the scene (nothing reused), each from fresh copies
+// of image and mask.
+void TimeFullRenders(benchmark::State& state, Scene& scene) {
     ShadingBase engine;
     for (auto _ : state) {
         state.PauseTiming();
@@ -147,6 +147,11 @@ void BM_Render(benchmark::State& state) {
         state.ResumeTiming();
         engine.Shading(&scene.block, 0, 100);
     }
+}
+
+void BM_Render(benchmark::State& state) {
+    Scene scene(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), SettingOf(state));
+    TimeFullRenders(state, scene);
 }
 
 // Previews after one change: the lights (every shape map is reused) or the
@@ -179,13 +184,7 @@ BENCHMARK(BM_PreviewShapeChange)->Unit(benchmark::kMillisecond);
 void BM_RenderMegapixels(benchmark::State& state) {
     const double side = std::sqrt(state.range(0) * 1.0e6 / 12.0);
     Scene scene(static_cast<int32_t>(side * 4), static_cast<int32_t>(side * 3), Setting::Defaults);
-    ShadingBase engine;
-    for (auto _ : state) {
-        state.PauseTiming();
-        scene.Refill();
-        state.ResumeTiming();
-        engine.Shading(&scene.block, 0, 100);
-    }
+    TimeFullRenders(state, scene);
 }
 BENCHMARK(BM_RenderMegapixels)->ArgName("mp")->Arg(1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
 
@@ -197,13 +196,7 @@ void BM_RenderRadius(benchmark::State& state) {
     scene.block.pMsm = r;
     scene.block.pMle = r;
     scene.block.shadowDiffusion = r;
-    ShadingBase engine;
-    for (auto _ : state) {
-        state.PauseTiming();
-        scene.Refill();
-        state.ResumeTiming();
-        engine.Shading(&scene.block, 0, 100);
-    }
+    TimeFullRenders(state, scene);
 }
 BENCHMARK(BM_RenderRadius)->ArgName("radius")->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
 
