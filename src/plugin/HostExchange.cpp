@@ -6,8 +6,10 @@
 #include <climits>
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 
 #include "ImageFunc.h"
+#include "WorkPool.h"
 
 namespace {
 
@@ -51,10 +53,27 @@ bool StripDelivered(const FilterRecord& r, int16_t top, int16_t bottom, bool nee
            (!needMask || (RowsKept(r.maskRect, top, bottom) && RowsFit(r.maskData, r.maskRowBytes, width)));
 }
 
-// Runs rowFn(line, in, out, mask) for every row of filterRect, top row first,
-// strip by strip.  out and mask are null unless asked for.
+// The address of each bitmap line, taken once so that rows of a strip can be
+// handled on several threads (DibEx's line cache belongs to one thread).
+class BitmapLines {
+public:
+    explicit BitmapLines(DibEx& dib) : pixels_(dib.CommitPixel()), stride_(dib.GetStride()) {}
+    uint8_t* Line(int32_t line) const { return pixels_ + static_cast<ptrdiff_t>(stride_) * line; }
+
+private:
+    uint8_t* pixels_;
+    int32_t stride_;
+};
+
+// Runs rowFn(line, in, out, mask) for every row of filterRect, strip by
+// strip; the rows of one strip are shared among the work pool's threads, so
+// rowFn may only write its own row's pixels.  out and mask are null unless
+// asked for.
 template <class RowFn>
 bool TransferStrips(FilterRecord& r, int32_t stripRows, bool needOut, bool needMask, RowFn&& rowFn) {
+    // Strips are a few rows of a few kilobytes: pieces of fewer rows cost
+    // more in hand-over than they save.
+    constexpr int64_t kRowsPerPiece = 4;
     if (r.advanceState == nullptr || !PlanesUsable(r)) return false;
     const HostRect& area = r.filterRect;
     for (HostRect* rect : {&r.inRect, &r.outRect, &r.maskRect}) {
@@ -62,7 +81,8 @@ bool TransferStrips(FilterRecord& r, int32_t stripRows, bool needOut, bool needM
         rect->right = area.right;
     }
     stripRows = std::max(stripRows, 1);
-    int32_t line = FilterHeight(r) - 1;
+    WorkPool& pool = WorkPool::Shared();
+    const int32_t topLine = FilterHeight(r) - 1;
     for (int32_t y = area.top; y < area.bottom; y += stripRows) {
         const auto top = static_cast<int16_t>(y);
         const auto bottom = static_cast<int16_t>(std::min<int32_t>(y + stripRows, area.bottom));
@@ -71,12 +91,14 @@ bool TransferStrips(FilterRecord& r, int32_t stripRows, bool needOut, bool needM
             rect->bottom = bottom;
         }
         if (r.advanceState() != 0 || !StripDelivered(r, top, bottom, needOut, needMask)) return false;
-        for (int32_t row = top; row < bottom; ++row, --line) {
-            const uint8_t* in = RowOf(r.inData, r.inRowBytes, row, r.inRect.top);
-            uint8_t* out = needOut ? RowOf(r.outData, r.outRowBytes, row, r.outRect.top) : nullptr;
-            const uint8_t* mask = needMask ? RowOf(r.maskData, r.maskRowBytes, row, r.maskRect.top) : nullptr;
-            rowFn(line, in, out, mask);
-        }
+        pool.ForEach(bottom - top, kRowsPerPiece, [&](int64_t begin, int64_t end) {
+            for (int32_t row = top + static_cast<int32_t>(begin); row < top + end; ++row) {
+                const uint8_t* in = RowOf(r.inData, r.inRowBytes, row, r.inRect.top);
+                uint8_t* out = needOut ? RowOf(r.outData, r.outRowBytes, row, r.outRect.top) : nullptr;
+                const uint8_t* mask = needMask ? RowOf(r.maskData, r.maskRowBytes, row, r.maskRect.top) : nullptr;
+                rowFn(topLine - (row - area.top), in, out, mask);
+            }
+        });
     }
     return true;
 }
@@ -94,6 +116,11 @@ struct AlphaBox {
         maxColumn = std::max(maxColumn, column);
         minLine = std::min(minLine, line);
         maxLine = std::max(maxLine, line);
+    }
+    void Add(const AlphaBox& other) {
+        if (other.Empty()) return;
+        Add(other.minColumn, other.minLine);
+        Add(other.maxColumn, other.maxLine);
     }
     bool Empty() const { return maxColumn < minColumn; }
 };
@@ -150,18 +177,25 @@ bool HostExchange_Load(FilterRecord& record, int32_t stripRows, DibEx& colour, D
     const int planes = record.planes;
     const int32_t left = record.filterRect.left;
     AlphaBox box;
+    std::mutex boxMutex;
+    const BitmapLines colourLines(colour);
+    const BitmapLines alphaLines(alpha);
 
     const bool done = TransferStrips(record, stripRows, false, selection,
                                      [&](int32_t line, const uint8_t* in, uint8_t*, const uint8_t* mask) {
-        uint8_t* bgr = colour.CommitLine(line);
-        uint8_t* a = alpha.CommitLine(line);
+        uint8_t* bgr = colourLines.Line(line);
+        uint8_t* a = alphaLines.Line(line);
+        AlphaBox rowBox;
         for (int32_t x = 0; x < width; ++x, in += planes, bgr += 3) {
             CopyColour(in, bgr);
             if (selection) a[x] = mask[x];
             else if (transparency) a[x] = in[kColourPlanes];
             else continue;
-            if (a[x] != 0) box.Add(left + x, line);
+            if (a[x] != 0) rowBox.Add(left + x, line);
         }
+        if (rowBox.Empty()) return;
+        const std::lock_guard<std::mutex> lock(boxMutex);
+        box.Add(rowBox);
     });
     colour.Decommit();
 
@@ -182,10 +216,12 @@ bool HostExchange_Save(FilterRecord& record, int32_t stripRows, DibEx& colour, D
     const int32_t width = FilterWidth(record);
     const bool transparency = HasTransparency(record);
     const int planes = record.planes;
+    const BitmapLines colourLines(colour);
+    const BitmapLines alphaLines(alpha);
     const bool done = TransferStrips(record, stripRows, true, false,
                                      [&](int32_t line, const uint8_t* in, uint8_t* out, const uint8_t*) {
-        const uint8_t* bgr = colour.CommitLine(line);
-        const uint8_t* a = alpha.CommitLine(line);
+        const uint8_t* bgr = colourLines.Line(line);
+        const uint8_t* a = alphaLines.Line(line);
         for (int32_t x = 0; x < width; ++x, in += planes, out += planes, bgr += 3)
             SavePixel(in, bgr, a[x], planes, transparency, eraseOutside, out);
     });
