@@ -4,9 +4,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
-#include <QTimer>
 
 #include "../shade/ShadeTestSupport.h"
 #include "BackupDlg.h"
@@ -64,7 +62,6 @@ TEST_F(BackupFixture, BackupDialogOffersTheModesAndWritesThePackOnOk) {
     static_cast<QRadioButton*>(dialog.GetDlgItem(BackupDlg::kItemModeAll))->click();
     EXPECT_EQ(params.BackupMode, kBackupEverything);
     EXPECT_TRUE(ReportHas(dialog, "sand.png"));
-    EXPECT_TRUE(dialog.GetDlgItem(kItemOk)->isEnabled());
     dialog.ItemHit(kItemOk);
     EXPECT_EQ(dialog.result(), kItemOk);
     EXPECT_EQ(std::filesystem::file_size(pack), 132116u + dialog.Model().Header().totalSize);
@@ -92,21 +89,6 @@ TEST_F(BackupFixture, RestoreDialogSettlesConflictsThroughOverWriteDlg) {
     EXPECT_EQ(ReadBytes(In("wood.png")), ReadBytes(folders.textureFolder + "/wood.png"));
     EXPECT_EQ(ReadBytes(In("stone.png")), ReadBytes(folders.textureFolder + "/stone.png"));
     EXPECT_EQ(toldFolder, restore);
-}
-
-TEST_F(BackupFixture, RestoreDialogMakesNoFolderWhenTheAnswerIsNo) {
-    BackUp(kBackupAllStyles);
-    BackupDlg dialog(nullptr, false, params, Lists(), Folders(), pack);
-    OnNextModal<BackupDlg>([this](BackupDlg* shown) {
-        StuffText(*shown, BackupDlg::kItemFolder, QString::fromStdString(restore));
-        shown->ItemHit(kItemOk);
-    });
-    OnNextModal<QMessageBox>([&dialog](QMessageBox* box) {
-        box->button(QMessageBox::No)->click();
-        QTimer::singleShot(0, &dialog, [&dialog] { dialog.ItemHit(kItemCancel); });
-    });
-    EXPECT_EQ(dialog.DoModal(), kItemCancel);
-    EXPECT_FALSE(std::filesystem::exists(restore));
 }
 
 }  // namespace

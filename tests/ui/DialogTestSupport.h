@@ -3,10 +3,8 @@
 // itself.
 #include <functional>
 #include <string>
-#include <type_traits>
 
 #include <QApplication>
-#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -16,16 +14,13 @@
 namespace morvanel_test {
 
 // Runs act once on the next modal window of type W that comes to the front
-// (the dialog's loop, a message box, a file chooser), or on the next pop-up
-// menu when W is one.
+// (the dialog's loop, a message box, a file chooser).
 template <class W>
 void OnNextModal(std::function<void(W*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* front = std::is_base_of_v<QMenu, W> ? QApplication::activePopupWidget()
-                                                     : QApplication::activeModalWidget();
-        W* window = qobject_cast<W*>(front);
+        W* window = qobject_cast<W*>(QApplication::activeModalWidget());
         if (window == nullptr || !window->isVisible()) return;
         timer->stop();
         timer->deleteLater();
