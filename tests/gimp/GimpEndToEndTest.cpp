@@ -5,7 +5,6 @@
 // the same image, selection, rectangle and style.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,13 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Environment = std::map<std::string, std::string>;
-
-std::string FindGimp() {
-    std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (::access((folder + "/gimp-console-2.10").c_str(), X_OK) == 0) return folder + "/gimp-console-2.10";
-    return {};
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -94,8 +85,7 @@ int CountDifferences(const HostImageSt& a, const HostImageSt& b) {
 class GimpEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        gimp_ = FindGimp();
-        if (gimp_.empty()) GTEST_SKIP() << "GIMP 2.10 is not installed (no gimp-console-2.10 on PATH): skipped";
+        if (std::system("command -v gimp-console-2.10 > /dev/null") != 0) GTEST_SKIP() << "GIMP 2.10 is not installed (no gimp-console-2.10 on PATH): skipped";
         if (std::string(MORVANEL_GIMP_EXECUTABLE).empty())
             GTEST_SKIP() << "morvanel-gimp was not built (libgimp 2.0 missing): skipped";
         environment_ = {{"GIMP2_DIRECTORY", dir_.file("gimp2")}, {"MORVANEL_PLUGIN", ""}, {"MORVANEL_DATA", ""}};
@@ -108,7 +98,7 @@ protected:
     // gimp-console in batch mode with the commands, then quit.  GIMP exits
     // with 0 even when a command fails; the log tells.
     std::string Batch(const std::vector<std::string>& commands, const std::string& logName) {
-        std::vector<std::string> argv{gimp_, "-i", "--no-fonts"};
+        std::vector<std::string> argv{"gimp-console-2.10", "-i", "--no-fonts"};
         for (const std::string& command : commands) argv.insert(argv.end(), {"-b", command});
         argv.insert(argv.end(), {"-b", "(gimp-quit 0)"});
         const std::string log = dir_.file(logName);
@@ -129,7 +119,6 @@ protected:
     }
 
     morvanel_test::TempDir dir_;
-    std::string gimp_;
     Environment environment_;
 };
 
@@ -188,9 +177,7 @@ TEST_F(GimpEndToEnd, EllipseOnPngWithAlphaMatchesTheCommandGreyLayerIsRefused) {
     // The run succeeds, the grey layer fails.
     const std::size_t failure = run.find("batch command experienced an execution error");
     ASSERT_NE(failure, std::string::npos) << run;
-    int successes = 0;
-    for (std::size_t at = 0; (at = run.find("batch command executed successfully", at)) < failure; ++at) ++successes;
-    ASSERT_EQ(successes, 1) << run;
+    ASSERT_LT(run.find("batch command executed successfully"), failure) << run;
     const std::string refusal = "only RGB layers can be shaded, and this one is grey or indexed";
     EXPECT_NE(run.find(refusal, failure), std::string::npos) << run;
     const auto messageOf = [&run](const std::string& prefix) {
