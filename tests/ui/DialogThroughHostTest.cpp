@@ -1,8 +1,7 @@
 // The whole dialog the way a user meets it: the real plug-in library loaded
 // by the real host, its start selector opening the dialog on an image, and
-// the test working the dialog's own widgets.  The dialog's classes live
-// inside the plug-in, so the test finds its parts by name and reads them
-// through Qt's properties.
+// the test pressing the dialog's own buttons.  The dialog's classes live
+// inside the plug-in, so the test finds the buttons by name.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

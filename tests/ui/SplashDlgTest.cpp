@@ -27,7 +27,7 @@ std::string Profile() {
     } spots[] = {
         {"https://example.org/one", 1, 20, 250, 220, 270},
         {"https://example.org/three", 0, 250, 120, 350, 180},
-        {"file:///etc/passwd", 2, 20, 120, 120, 180},
+        {"file://localhost/etc/passwd", 2, 20, 120, 120, 180},
     };
     std::ostringstream text;
     text << "[MAIN]\nDevelop=\"tests\"\nHotSpot=3\nHotSpotColorR=255\nHotSpotColorG=0\nHotSpotColorB=255\n";
