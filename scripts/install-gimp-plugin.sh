@@ -2,6 +2,7 @@
 # Builds the GIMP 2.10 plug-in and installs it for the current user:
 #   <GIMP folder>/plug-ins/morvanel-gimp/morvanel-gimp    the GIMP plug-in
 #   <GIMP folder>/plug-ins/morvanel-gimp/libmorvanel.so   the plug-in library it hosts
+#   <GIMP folder>/plug-ins/morvanel-gimp/libmorvanel_dialog.so   its dialogs, loaded on demand
 #   <GIMP folder>/plug-ins/morvanel-gimp/data/            styles, textures, images
 # The GIMP folder is $GIMP2_DIRECTORY when set, else ~/.config/GIMP/2.10
 # (following XDG_CONFIG_HOME).  Restart GIMP afterwards; the filter is under
@@ -30,12 +31,13 @@ if [ "$build" = 1 ]; then
     exit 1
   fi
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANEL_BUILD_GIMP=ON
-  cmake --build "$build_dir" --target morvanel-gimp morvanel_plugin
+  cmake --build "$build_dir" --target morvanel-gimp morvanel_plugin morvanel_dialog
 fi
 
 executable="$build_dir/src/gimp/morvanel-gimp"
 library="$build_dir/src/plugin/libmorvanel.so"
-for file in "$executable" "$library"; do
+dialogs="$build_dir/src/plugin/libmorvanel_dialog.so"
+for file in "$executable" "$library" "$dialogs"; do
   if [ ! -f "$file" ]; then
     echo "install-gimp-plugin: $file is missing; build it first (or leave out --no-build)" >&2
     exit 1
@@ -50,8 +52,11 @@ mkdir -p "$target"
 install -m 755 "$executable" "$target/.morvanel-gimp.new"
 mv -f "$target/.morvanel-gimp.new" "$target/morvanel-gimp"
 # Not executable: GIMP must not take the library for a plug-in of its own.
-install -m 644 "$library" "$target/.libmorvanel.so.new"
-mv -f "$target/.libmorvanel.so.new" "$target/libmorvanel.so"
+for lib in "$library" "$dialogs"; do
+  name=$(basename "$lib")
+  install -m 644 "$lib" "$target/.$name.new"
+  mv -f "$target/.$name.new" "$target/$name"
+done
 rm -rf "$target/data"
 cp -R "$source_dir/data" "$target/data"
 echo "install-gimp-plugin: installed into $target"

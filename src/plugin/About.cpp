@@ -8,7 +8,7 @@
 #include "Selectors.h"
 #include "SplashHotSpots.h"
 #ifdef MORVANEL_WITH_DIALOG
-#include "DialogRun.h"
+#include "DialogLibrary.h"
 #endif
 
 namespace {
@@ -32,7 +32,8 @@ void ShowAbout() {
     const std::string systemFolder = GetPreferencesFolder();
     SeedSystemFolder(systemFolder);
 #ifdef MORVANEL_WITH_DIALOG
-    if (RunSplashDialog(systemFolder)) return;
+    const DialogModuleSt* dialogs = DialogLibrary_Module();
+    if (dialogs != nullptr && dialogs->runSplash(systemFolder)) return;
 #endif
     const std::string text = Filled(LoadString(kStringAboutNoWindow),
                                     {LoadString(kStringAbout), systemFolder + "/" + kSplashProfileName,

@@ -8,7 +8,7 @@
 #include "InstallData.h"
 #include "PluginMessages.h"
 #ifdef MORVANEL_WITH_DIALOG
-#include "DialogRun.h"
+#include "DialogLibrary.h"
 #include "MainDlgHost.h"
 #endif
 
@@ -81,15 +81,20 @@ bool CShadeApp::SetupMainObject([[maybe_unused]] void* window, Globals* globals)
 int CShadeApp::DispMainDlg() {
 #ifdef MORVANEL_WITH_DIALOG
     if (globals_ == nullptr) return 0;
-    if (!DialogDisplayAvailable()) {
+    const DialogModuleSt* dialogs = DialogLibrary_Module();
+    if (dialogs == nullptr) {
+        DispMessage("%s", LoadString(kStringNoDialog).c_str());
+        return 0;
+    }
+    if (!dialogs->displayAvailable()) {
         DispMessage("%s", LoadString(kStringNoDisplay).c_str());
         return 0;
     }
     ShellDialogHost host(*this, *globals_->filterRecord);
-    SetMessageWindow(ShowDialogMessage);
+    SetMessageWindow(dialogs->showMessage);
     DialogRunResult result = DialogRunResult::Cancelled;
     try {
-        result = RunMainDialog(*this, host, paths_);
+        result = dialogs->runMainDialog(*this, host, paths_);
     } catch (...) {
         SetMessageWindow(nullptr);
         throw;

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "CMainDlg.h"
+#include "DialogModule.h"
 #include "SplashDlg.h"
 #include "UiStrings.h"
 #include "WinLayer.h"
@@ -55,4 +56,9 @@ bool RunSplashDialog(const std::string& systemFolder) {
     SplashDlg splash(systemFolder);
     splash.Modal();
     return true;
+}
+
+extern "C" __attribute__((visibility("default"))) const DialogModuleSt* MorvanelDialog_Module() {
+    static const DialogModuleSt module{DialogDisplayAvailable, RunMainDialog, ShowDialogMessage, RunSplashDialog};
+    return &module;
 }
