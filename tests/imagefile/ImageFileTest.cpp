@@ -58,19 +58,12 @@ TEST(ImageFileTypeTest, ContentByItsFirstBytes) {
 
 class ImageFileTest : public ::testing::Test {
 protected:
-    std::string SavePattern(const std::string& name, int width, int height) {
-        DibEx source;
-        FillPattern(&source, width, height);
-        const std::string path = dir.file(name);
-        EXPECT_EQ(ImageFile_Save(nullptr, path.c_str(), &source, nullptr, nullptr, 0, 70), 1);
-        return path;
-    }
     morvanel_test::TempDir dir;
     DibEx dib;
 };
 
 TEST_F(ImageFileTest, LoadJoinsFolderAndNameAndRefusesLongPaths) {
-    SavePattern("pic.png", 3, 2);
+    SavePattern(dir, "pic.png", 3, 2);
     const std::string folder = dir.path().string();
     ASSERT_EQ(ImageFile_Load(folder.c_str(), "pic.png", &dib, nullptr, nullptr, 1), 1);
     EXPECT_EQ(PixelAt(&dib, 2, 1), PatternColour(2, 1));
@@ -86,7 +79,7 @@ TEST_F(ImageFileTest, LoadJoinsFolderAndNameAndRefusesLongPaths) {
 }
 
 TEST_F(ImageFileTest, AlphaBitmapIsSetUpAtTheImageSize) {
-    const std::string path = SavePattern("pic.tif", 6, 3);
+    const std::string path = SavePattern(dir, "pic.tif", 6, 3);
     DibEx alpha;
     ASSERT_EQ(ImageFile(&dib, &alpha).Load(path.c_str(), 1), 1);
     EXPECT_EQ(alpha.GetBitsPerPixel(), 8);
@@ -150,7 +143,7 @@ TEST_F(ImageFileTest, FailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     }
     for (const char* name : {"keep.bmp", "keep.png", "keep.jpg", "keep.tif"}) {
         SCOPED_TRACE(name);
-        const std::string path = SavePattern(name, 3, 2);
+        const std::string path = SavePattern(dir, name, 3, 2);
         const Bytes before = ReadBytes(path);
         {
             ASSERT_LT(before.size(), 4096u);

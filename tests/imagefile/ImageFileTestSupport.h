@@ -1,6 +1,8 @@
 #pragma once
 // Shared helpers of the image file tests: raw file access, a BMP byte
-// builder, and bitmaps with recognisable pixels.
+// builder, and bitmaps with recognisable pixels saved through the writers.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -10,6 +12,8 @@
 #include <vector>
 
 #include "DibEx.h"
+#include "ImageFile.h"
+#include "TempDir.h"
 
 namespace imagefile_test {
 
@@ -114,6 +118,16 @@ inline void FillPattern(DibEx* dib, int width, int height) {
 inline Rgb PixelAt(DibEx* dib, int x, int line) {
     const uint8_t* p = dib->CommitLine(line, x);
     return {p[2], p[1], p[0]};
+}
+
+// A FillPattern picture saved as `name` in `dir`, in the format its
+// extension names; returns the path.
+inline std::string SavePattern(const morvanel_test::TempDir& dir, const std::string& name, int width, int height) {
+    DibEx source;
+    FillPattern(&source, width, height);
+    const std::string path = dir.file(name);
+    EXPECT_EQ(ImageFile_Save(nullptr, path.c_str(), &source, nullptr, nullptr, 0, 70), 1);
+    return path;
 }
 
 }  // namespace imagefile_test
