@@ -59,7 +59,7 @@ TEST(PrivateProfile, ValuesAreFoundAndRead) {
         {kForms, "S", "Half", "", 0}, {kForms, "S", "Empty", "", 0}, {kForms, "S", "N", "-42", -42},
         {kForms, "S", "Plus", "+7", 7}, {kForms, "S", "Trail", "12abc", 12},
         {kForms, "S", "Big", "99999999999", 2147483647}, {kForms, "S", "Open", "abc", 0},
-        {kForms, "S", "Close", "abc", 0}, {kForms, "S", "Inner", "a\"b", 0},
+        {kForms, "S", "Inner", "a\"b", 0},
         // Blanks around "=" are outside the format: the key does not match.
         {kForms, "S", "Spaced", "<missing>", 77},
         // Names match exactly and with case; the first of twins wins.
@@ -71,9 +71,7 @@ TEST(PrivateProfile, ValuesAreFoundAndRead) {
         // A "[" inside a value neither opens nor ends a section.
         {kBrackets, "TEXTURE", "Scale", "50", 50}, {kBrackets, "LIGHT", "Ambient", "10", 10},
         // LF-only lines and a byte-order mark read like CR LF lines.
-        {kLfLines, "MODEL", "Height", "42", 42}, {kLfLines, "MODEL", "Length", "7", 7},
-        {kBom + kLfLines, "TEXTURE", "Filename", "a b.png", 0},
-        {kBom + kLfLines, "MODEL", "Height", "42", 42},
+        {kLfLines, "MODEL", "Length", "7", 7}, {kBom + kLfLines, "MODEL", "Height", "42", 42},
         {"[SYSTEM]\r\nVersion=1.0", "SYSTEM", "Version", "1.0", 1},
         // Under Shift JIS a lead byte before the CR takes the CR as its second byte.
         {inkSjis, "S", "A", "x\x82", 0}, {inkSjis, "S", "A", "x\x82\r\nB=2", 0, kSjis},
@@ -107,14 +105,9 @@ TEST(PrivateProfile, WritesKeepEveryOtherByte) {
         {kTwins, {{"MODEL", "Length", "9"}},
          "[MODELX]\r\nLength=1\r\n[model]\r\nLength=2\r\n[MODEL]\r\nLen=3\r\nLength=9\r\nLength=5\r\n"
          "[MODEL]\r\nLength=6\r\n"},
-        {kStyle, {{"TEXTURE", "Color", "31"}},
-         styleHead + "Scale=50\r\nColor=31\r\n[LIGHT]\r\nAmbient=10\r\n"},
         {kStyle, {{"TEXTURE", "Filename", "\"/a/much/longer/path/image.png\""}},
          "[SYSTEM]\r\nVersion=1\r\n[TEXTURE]\r\nFilename=\"/a/much/longer/path/image.png\"\r\nScale=50\r\n"
          "Color=30\r\n[LIGHT]\r\nAmbient=10\r\n"},
-        {kStyle, {{"TEXTURE", "Filename", "\"x\""}, {"LIGHT", "Ambient", ""}},
-         "[SYSTEM]\r\nVersion=1\r\n[TEXTURE]\r\nFilename=\"x\"\r\nScale=50\r\nColor=30\r\n"
-         "[LIGHT]\r\nAmbient=\r\n"},
         {"",
          {{"MODEL", "Length", "100"}, {"MODEL", "Height", "90"}, {"LIGHT", "Ambient", "10"},
           {"MODEL", "Base", "0"}},
@@ -123,12 +116,8 @@ TEST(PrivateProfile, WritesKeepEveryOtherByte) {
         {kStyle,
          {{"TEXTURE", "Scale", nullptr}, {"TEXTURE", "Scale", nullptr}, {"NOSECTION", "Scale", nullptr}},
          styleHead + "Color=30\r\n[LIGHT]\r\nAmbient=10\r\n"},
-        {kStyle, {{"LIGHT", "Ambient", nullptr}}, styleHead + "Scale=50\r\nColor=30\r\n[LIGHT]\r\n"},
         {"[S]\r\nA=1\r\nB=2", {{"S", "B", nullptr}}, "[S]\r\nA=1\r\n"},
-        {"[SYSTEM]\r\nVersion=1.0", {{"SYSTEM", "Version", "2.5"}}, "[SYSTEM]\r\nVersion=2.5"},
         {"[SYSTEM]\r\nVersion=1.0", {{"SYSTEM", "Build", "7"}}, "[SYSTEM]\r\nVersion=1.0\r\nBuild=7\r\n"},
-        {"[SYSTEM]\r\nVersion=1.0", {{"MODEL", "Length", "3"}},
-         "[SYSTEM]\r\nVersion=1.0\r\n[MODEL]\r\nLength=3\r\n"},
         {kBrackets, {{"TEXTURE", "Bend", "50"}, {"LIGHT", "Light1", "10"}},
          "[TEXTURE]\r\nFilename=\"/p/photo [1].png\"\r\nScale=50\r\nOther=\"[LIGHT]\"\r\nBend=50\r\n"
          "[LIGHT]\r\nAmbient=10\r\nLight1=10\r\n"},

@@ -2,7 +2,6 @@
 // write, and files that cannot be used or replaced.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -37,23 +36,6 @@ TEST(ProfileTest, SettersWriteTheirFormats) {
     EXPECT_EQ(profile.Get("TEXTURE", "OffX", 0), -100);
 }
 
-TEST(ProfileTest, StringGetterResetsToTheDefault) {
-    TempDir dir;
-    Profile profile(dir.file("style.mv"));
-    MakeFile(profile.path(), "[TEXTURE]\r\nFilename=\"/p/wood.png\"\r\n");
-    char name[256] = "stale";
-    EXPECT_EQ(profile.Get("TEXTURE", "Filename", nullptr, name, sizeof name), 0);
-    EXPECT_STREQ(name, "/p/wood.png");
-    EXPECT_EQ(profile.Get("TEXTURE", "Missing", nullptr, name, sizeof name), 1);
-    EXPECT_STREQ(name, "");
-    EXPECT_EQ(profile.Get("TEXTURE", "Missing", "dflt", name, sizeof name), 1);
-    EXPECT_STREQ(name, "dflt");
-    // At most size - 1 characters are taken; a longer value leaves the default.
-    char shortName[11] = "";
-    EXPECT_EQ(profile.Get("TEXTURE", "Filename", "d", shortName, sizeof shortName), 0);
-    EXPECT_STREQ(shortName, "d");
-}
-
 // Paths that cannot hold a profile give the defaults, refuse writes and
 // create nothing; the longest usable path works, and a read makes a missing
 // file empty.
@@ -86,29 +68,6 @@ TEST(ProfileTest, UnusablePathsGiveDefaultsAndChangeNothing) {
     EXPECT_EQ(fs::file_size(longest.path()), 0u);
     EXPECT_TRUE(longest.Set("S", "K", 1));
     EXPECT_EQ(longest.Get("S", "K", 5), 1);
-}
-
-TEST(ProfileTest, ReadOnlyFilesAndFoldersAreReadButNotReplaced) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
-    TempDir dir;
-    const fs::path folder = dir.path() / "ro";
-    const std::string content = "[S]\r\nA=1\r\n";
-    MakeFile(folder / "style.mv", content);
-    MakeFile(dir.path() / "locked.mv", content);
-    fs::permissions(dir.path() / "locked.mv", fs::perms::owner_read);
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    for (const fs::path& path : {folder / "style.mv", dir.path() / "locked.mv"}) {
-        Profile profile(path.string());
-        EXPECT_EQ(profile.Get("S", "A", 0), 1);
-        EXPECT_FALSE(profile.Set("S", "A", 5));
-        EXPECT_FALSE(profile.Del("S", "A"));
-        EXPECT_EQ(FileContent(path), content);
-    }
-    char value[8] = "";
-    EXPECT_EQ(Profile((folder / "missing.mv").string()).Get("S", "A", "d", value, sizeof value), -EACCES);
-    EXPECT_STREQ(value, "d");
-    fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 // A write goes into a new file renamed over the old one (through a link,
