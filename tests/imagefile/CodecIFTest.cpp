@@ -149,7 +149,6 @@ TEST_F(CodecTest, BrokenFilesAreRefused) {
         {"short info header.bmp", Truncated(bmp, 30), -2},
         {"width 0.bmp", bmpWith(18, 0), -2},
         {"height 0.bmp", bmpWith(22, 0), -2},
-        {"stride overflows.bmp", bmpWith(18, 0x7FFFFFFFu), -2},
         {"size overflows.bmp", bmpWith(22, 0x7FFFFFFFu), -2},
         {"last row cut.bmp", Truncated(bmp, bmp.size() - 1), -2},
         {"depth 7.bmp", bmpWith(28, 7, false), -2},

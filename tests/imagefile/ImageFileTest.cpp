@@ -78,15 +78,6 @@ TEST_F(ImageFileTest, LoadJoinsFolderAndNameAndRefusesLongPaths) {
     EXPECT_EQ(ImageFile_Load(folder.c_str(), tooLong.c_str(), &dib, nullptr, nullptr, 1), 0);
 }
 
-TEST_F(ImageFileTest, AlphaBitmapIsSetUpAtTheImageSize) {
-    const std::string path = SavePattern(dir, "pic.tif", 6, 3);
-    DibEx alpha;
-    ASSERT_EQ(ImageFile(&dib, &alpha).Load(path.c_str(), 1), 1);
-    EXPECT_EQ(alpha.GetBitsPerPixel(), 8);
-    EXPECT_EQ(alpha.GetWidth(), 6);
-    EXPECT_EQ(alpha.GetHeight(), 3);
-}
-
 TEST_F(ImageFileTest, NonTwentyFourBitBitmapsAreSavedThroughTheirColours) {
     DibEx indexed;
     indexed.Setup(3, 1, 8);
