@@ -137,15 +137,6 @@ TEST(SeedSystemFolder, CompletesTheFolderWithoutReplacingTheUsersFiles) {
     EXPECT_TRUE(fs::exists(dir.path() / "again" / kSeededMarkerName));
 }
 
-TEST(SeedSystemFolder, FindsTheDataThroughTheEnvironment) {
-    ScopedEnv env;
-    env.Set("MORVANEL_DATA", "/from/the/environment");
-    EXPECT_EQ(InstallDataFolder(), "/from/the/environment");
-    EXPECT_EQ(InstallDataFolder("/given"), "/given");
-    env.Unset("MORVANEL_DATA");
-    EXPECT_NE(InstallDataFolder(), "/from/the/environment");
-}
-
 TEST_F(DataFolderFixture, FolderNamesThatLeadOutsideTheDocumentsFolderAreRefused) {
     fs::create_directories(documents);
     for (const char* body : {"Company=\"../../escape\"\r\n", "Company=\"A\"\r\nProduct=\"..\"\r\n",
