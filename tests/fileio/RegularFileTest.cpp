@@ -37,6 +37,4 @@ TEST(RegularFile, OnlyRegularFilesAreRead) {
         EXPECT_EQ(content, "kept");
         EXPECT_FALSE(IsRegularFile(c.path.c_str())) << c.path;
     }
-    EXPECT_EQ(FileFailureText(kNotRegularFile).rfind("not a regular file", 0), 0u);
-    EXPECT_EQ(FileFailureText(ENOENT), "no such file");
 }
