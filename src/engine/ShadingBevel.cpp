@@ -6,7 +6,6 @@
 
 #include "DivideBy.h"
 #include "EngineMaps.h"
-#include "ImageFunc.h"
 #include "ShadingBase.h"
 
 int ShadingBase::BoxFilterHorizontal(DibEx& from, DibEx& to, int radius) {
@@ -20,10 +19,22 @@ int ShadingBase::BoxFilterHorizontal(DibEx& from, DibEx& to, int radius) {
             int32_t* out = dst.Row(y);
             int32_t sum = 0;
             for (int32_t x = 0; x <= radius && x < width; ++x) sum += in[x];
-            for (int32_t x = 0; x < width; ++x) {
+            // The window enters the row, slides inside it, then leaves it:
+            // three loops without a test per pixel.
+            const int32_t entered = std::min(radius, width);
+            const int32_t leaving = std::max(width - radius - 1, entered);
+            int32_t x = 0;
+            for (; x < entered; ++x) {
                 out[x] = static_cast<int32_t>(byWindow(sum));
-                if (x - radius >= 0) sum -= in[x - radius];
                 if (x + radius + 1 < width) sum += in[x + radius + 1];
+            }
+            for (; x < leaving; ++x) {
+                out[x] = static_cast<int32_t>(byWindow(sum));
+                sum += in[x + radius + 1] - in[x - radius];
+            }
+            for (; x < width; ++x) {
+                out[x] = static_cast<int32_t>(byWindow(sum));
+                sum -= in[x - radius];
             }
         }
     };
@@ -77,9 +88,9 @@ int ShadingBase::FuncBevel(ShadeBaseSt* block, int start, int end) {
 
     columnSums.Alloc(heightMap.GetWidth());
     SetupProgress(start, end, 4 * heightMap.GetHeight());
-    IMAGE_Move(&heightMap, &distanceMap, nullptr, nullptr);
+    // The first round reads the distance map itself: no copy of it.
     for (int round = 0; round < 2; ++round) {
-        if (BoxFilterHorizontal(heightMap, scratchMap, radius) < 0) return -1;
+        if (BoxFilterHorizontal(round == 0 ? distanceMap : heightMap, scratchMap, radius) < 0) return -1;
         if (round == 1) bevelLength = 0;
         if (BoxFilterVertical(scratchMap, heightMap, radius, round == 1) < 0) return -1;
     }
