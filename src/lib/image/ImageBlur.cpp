@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "DivideBy.h"
 #include "ImageFunc.h"
@@ -16,52 +18,124 @@ struct Lines {
 
 Lines LinesOf(DibEx* dib) { return {dib->CommitPixel(), dib->GetStride()}; }
 
-// One row of a running-sum box filter over the bytes of one channel (every
-// `step`-th byte from `in`): out(x) = sum of in(x - r ... x + r) / (2r + 1),
-// values beyond the ends counting as 0.
+// The bytes [first, end) of a line between its first and its last byte that
+// is not 0; first == end when every byte is 0.
+struct Span {
+    int32_t first = 0;
+    int32_t end = 0;
+    bool Empty() const { return first >= end; }
+};
+
+Span NonZeroBytes(const uint8_t* line, int32_t count) {
+    const uint8_t* end = line + count;
+    const uint8_t* first = std::find_if(line, end, [](uint8_t b) { return b != 0; });
+    if (first == end) return {};
+    const uint8_t* last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first),
+                                       [](uint8_t b) { return b != 0; }).base();
+    return {static_cast<int32_t>(first - line), static_cast<int32_t>(last - line)};
+}
+
+// Positions [from, to) of one row of a running-sum box filter over the bytes
+// of one channel (every `step`-th byte from `in`): out(x) = sum of
+// in(x - r ... x + r) / (2r + 1), values beyond the ends counting as 0.
 void BoxFilterRow(const uint8_t* in, uint8_t* out, int32_t count, int32_t step, int32_t radius,
-                  const DivideBy& byWindow) {
+                  const DivideBy& byWindow, int32_t from, int32_t to) {
     int64_t sum = 0;
-    for (int32_t x = 0; x <= std::min(radius, count - 1); ++x) sum += in[x * step];
-    for (int32_t x = 0; x < count; ++x) {
+    const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{from} + radius, count - 1));
+    for (auto x = static_cast<int32_t>(std::max<int64_t>(int64_t{from} - radius, 0)); x <= last; ++x)
+        sum += in[x * step];
+    for (int32_t x = from; x < to; ++x) {
         out[x * step] = static_cast<uint8_t>(byWindow(sum));
         if (int64_t{x} - radius >= 0) sum -= in[(x - radius) * step];
         if (int64_t{x} + radius + 1 < count) sum += in[(x + radius + 1) * step];
     }
 }
 
-void BlurHorizontally(DibEx* from, DibEx* to, int32_t radius, WorkPool& pool) {
+// Filters every line of `from` into `to` and returns for each line the bytes
+// of `to` that may be other than 0.  Pixels farther than the radius from every
+// non-zero byte of their line are 0 and written without filtering, so a
+// shadow with wide empty margins costs what its content costs.
+std::vector<Span> BlurHorizontally(DibEx* from, DibEx* to, int32_t radius, WorkPool& pool) {
     const int32_t unit = from->GetBytesPerPixel();
     const int32_t width = from->GetWidth();
+    const int32_t bytes = width * unit;
     const Lines in = LinesOf(from);
     const Lines out = LinesOf(to);
     const DivideBy byWindow(2 * int64_t{radius} + 1);
+    std::vector<Span> spans(static_cast<size_t>(from->GetHeight()));
     pool.ForEach(from->GetHeight(), std::max<int64_t>(1, 4096 / std::max(width, 1)), [&](int64_t first, int64_t end) {
-        for (auto line = static_cast<int32_t>(first); line < end; ++line)
+        for (auto line = static_cast<int32_t>(first); line < end; ++line) {
+            const uint8_t* source = in.Line(line);
+            uint8_t* target = out.Line(line);
+            const Span content = NonZeroBytes(source, bytes);
+            if (content.Empty()) {
+                std::fill(target, target + bytes, 0);
+                continue;
+            }
+            const auto left = static_cast<int32_t>(std::max<int64_t>(int64_t{content.first / unit} - radius, 0));
+            const auto right =
+                static_cast<int32_t>(std::min<int64_t>(int64_t{(content.end - 1) / unit} + radius + 1, width));
+            std::fill(target, target + left * unit, 0);
+            std::fill(target + right * unit, target + bytes, 0);
             for (int32_t channel = 0; channel < unit; ++channel)
-                BoxFilterRow(in.Line(line) + channel, out.Line(line) + channel, width, unit, radius, byWindow);
+                BoxFilterRow(source + channel, target + channel, width, unit, radius, byWindow, left, right);
+            spans[static_cast<size_t>(line)] = {left * unit, right * unit};
+        }
     });
+    return spans;
 }
 
 // The same filter down the columns, a band of bytes of each line at once:
-// `sums` holds the running sum of each byte column.
-void BlurVertically(DibEx* from, DibEx* to, int32_t radius, int64_t* sums, WorkPool& pool) {
+// `sums` holds the running sum of each byte column.  `spans` tells the bytes
+// of each line of `from` that may be other than 0: only the columns of their
+// union are filtered, and only the lines within the radius of a non-empty
+// span; every other byte of `to` is 0.
+void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Span>& spans, int64_t* sums,
+                    WorkPool& pool) {
     constexpr int32_t kBandBytes = 256;
     const DivideBy byWindow(2 * int64_t{radius} + 1);
     const int32_t height = from->GetHeight();
     const int32_t bytes = from->GetWidth() * from->GetBytesPerPixel();
     const Lines source = LinesOf(from);
     const Lines target = LinesOf(to);
-    pool.ForEach((bytes + kBandBytes - 1) / kBandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
-        const int32_t left = static_cast<int32_t>(firstBand * kBandBytes);
-        const int32_t count = static_cast<int32_t>(std::min<int64_t>(endBand * kBandBytes, bytes)) - left;
+
+    Span columns{bytes, 0};
+    int32_t top = height;
+    int32_t bottom = 0;
+    for (int32_t line = 0; line < height; ++line) {
+        const Span& s = spans[static_cast<size_t>(line)];
+        if (s.Empty()) continue;
+        columns = {std::min(columns.first, s.first), std::max(columns.end, s.end)};
+        top = std::min(top, line);
+        bottom = line + 1;
+    }
+    const auto firstOut = static_cast<int32_t>(std::max<int64_t>(int64_t{top} - radius, 0));
+    const auto endOut = static_cast<int32_t>(std::min<int64_t>(int64_t{bottom} + radius, height));
+    pool.ForEach(height, std::max<int64_t>(1, 4096 / std::max(bytes, 1)), [&](int64_t first, int64_t end) {
+        for (auto line = static_cast<int32_t>(first); line < end; ++line) {
+            uint8_t* out = target.Line(line);
+            if (line < firstOut || line >= endOut || columns.Empty()) {
+                std::fill(out, out + bytes, 0);
+            } else {
+                std::fill(out, out + columns.first, 0);
+                std::fill(out + columns.end, out + bytes, 0);
+            }
+        }
+    });
+    if (columns.Empty()) return;
+
+    const int32_t width = columns.end - columns.first;
+    pool.ForEach((width + kBandBytes - 1) / kBandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
+        const auto left = static_cast<int32_t>(columns.first + firstBand * kBandBytes);
+        const int32_t count = static_cast<int32_t>(std::min<int64_t>(columns.first + endBand * kBandBytes, columns.end)) - left;
         int64_t* band = sums + left;
         std::fill(band, band + count, 0);
-        for (int32_t line = 0; line <= std::min(radius, height - 1); ++line) {
+        const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{firstOut} + radius, height - 1));
+        for (auto line = static_cast<int32_t>(std::max<int64_t>(int64_t{firstOut} - radius, 0)); line <= last; ++line) {
             const uint8_t* in = source.Line(line) + left;
             for (int32_t i = 0; i < count; ++i) band[i] += in[i];
         }
-        for (int32_t line = 0; line < height; ++line) {
+        for (int32_t line = firstOut; line < endOut; ++line) {
             uint8_t* out = target.Line(line) + left;
             for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(byWindow(band[i]));
             if (int64_t{line} - radius >= 0) {
@@ -85,8 +159,8 @@ int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool) {
     across.Setup(dib->GetWidth(), dib->GetHeight(), dib->GetBitsPerPixel());
     Vmemory sums(sizeof(int64_t), dib->GetWidth() * dib->GetBytesPerPixel());
     for (int pass = 0; pass < passes; ++pass) {
-        BlurHorizontally(dib, &across, radius, threads);
-        BlurVertically(&across, dib, radius, sums.CommitAs<int64_t>(), threads);
+        const std::vector<Span> spans = BlurHorizontally(dib, &across, radius, threads);
+        BlurVertically(&across, dib, radius, spans, sums.CommitAs<int64_t>(), threads);
     }
     dib->Decommit();
     return 1;
