@@ -171,8 +171,17 @@ bool ShadingBase::DistancePass(int pass, int32_t w, int32_t h) {
                 int32_t d = row[c];
                 if (d <= 255) continue;
                 if (pass == 0) d = 2147483647;
-                d = RefineDistance(d, row[c - dx], prev[c], prev[c - dx], t);
-                row[c] = d;
+                const int32_t a = row[c - dx];
+                const int32_t b = prev[c];
+                const int32_t diagonal = prev[c - dx];
+                // Every candidate of the refinement lies at least 256 above
+                // the nearest of the three neighbours, and a distance left by
+                // an earlier pass is at most the largest: one within 256 of
+                // that neighbour stays as it is.
+                if (d > std::min({a, b, diagonal}) + 256) {
+                    d = RefineDistance(d, a, b, diagonal, t);
+                    row[c] = d;
+                }
                 maximum = std::max(maximum, d);
             }
             rowsDone[static_cast<size_t>(k)].store(j + 1, std::memory_order_release);
