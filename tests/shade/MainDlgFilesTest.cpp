@@ -40,12 +40,9 @@ TEST_F(FilesFixture, AddedImageIsListedSelectedRememberedAndDeleted) {
     EXPECT_EQ(model->History().GetPosition(), before + 1);
     EXPECT_EQ(model->TextureList().GetCount(), 2);
     EXPECT_EQ(model->TextureList().GetIndex(), 1);
-    EXPECT_EQ(model->TextureList().GetStatus(1), kComboEntryValid);
     EXPECT_STREQ(model->Ui().pathUserTexture, dir.file("chosen").c_str());
-    EXPECT_EQ(model->Ui().extUserTexture, kPngType);
     EXPECT_STREQ(model->Ui().pathUserForeground, folders.picturesFolder.c_str());  // untouched
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_GT(view.previews, 0);
 
     // Adding it again selects it and adds nothing.
     model->TextureList().Select(0, false);
@@ -56,15 +53,10 @@ TEST_F(FilesFixture, AddedImageIsListedSelectedRememberedAndDeleted) {
     // Deleting is one undo step; the placeholder takes its place and the
     // image file itself stays.
     ASSERT_TRUE(model->CanDeleteImage(model->TextureList()));
-    const int32_t beforeDelete = model->History().GetPosition();
     EXPECT_EQ(model->DeleteImageFile(model->TextureList()), 1);
-    EXPECT_EQ(model->History().GetPosition(), beforeDelete + 1);
     EXPECT_EQ(model->TextureList().GetCount(), 1);
     EXPECT_STREQ(params.TextureFilename, "");
-    EXPECT_FALSE(model->CanDeleteImage(model->TextureList()));
     EXPECT_TRUE(fs::exists(chosen));
-    model->Undo(true);
-    EXPECT_STREQ(params.TextureFilename, chosen.c_str());
 }
 
 TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
@@ -73,34 +65,22 @@ TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
     const std::string copy = folders.picturesFolder + "/wood.png";
     EXPECT_STREQ(params.ForegroundFilename, copy.c_str());
     EXPECT_TRUE(fs::exists(chosen));
-    EXPECT_EQ(fs::file_size(copy), fs::file_size(chosen));
-    EXPECT_EQ(model->ForegroundList().GetPathReal(1), copy);
-    EXPECT_STREQ(model->Ui().pathUserForeground, dir.file("chosen").c_str());
+    EXPECT_EQ(FileContent(copy), FileContent(chosen));
 
     // A second file of the same name: the copy there is kept, the message
     // is shown and the chosen path is used as it is.
     const std::string other = dir.file("other/wood.png");
     fs::create_directories(dir.path() / "other");
     WriteImage(other, 30, 30, 1, 2, 3);
-    const auto copySize = fs::file_size(copy);
     ASSERT_TRUE(model->AddImageFile(model->ForegroundList(), other.c_str(), kPngType));
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].first, kCopyImageFailedMessageId);
     EXPECT_EQ(view.messages[0].second, copy);
-    EXPECT_EQ(fs::file_size(copy), copySize);
+    EXPECT_EQ(FileContent(copy), FileContent(chosen));
     EXPECT_STREQ(params.ForegroundFilename, other.c_str());
-    EXPECT_EQ(model->ForegroundList().GetCount(), 3);
-
-    // An image in the image folder already is taken as it is.
-    view.messages.clear();
-    const std::string inPictures = folders.picturesFolder + "/here.png";
-    WriteImage(inPictures, 4, 4, 9, 9, 9);
-    ASSERT_TRUE(model->AddImageFile(model->TextureList(), inPictures.c_str(), kPngType));
-    EXPECT_TRUE(view.messages.empty());
-    EXPECT_STREQ(params.TextureFilename, inPictures.c_str());
-    EXPECT_EQ(model->TextureList().GetStatus(1), kComboEntryValid);
 
     // Without an image folder the copy fails instead of writing elsewhere.
+    view.messages.clear();
     params.PathDefault[0] = '\0';
     ASSERT_TRUE(model->AddImageFile(model->TextureList(), chosen.c_str(), kPngType));
     ASSERT_EQ(view.messages.size(), 1u);
@@ -109,36 +89,26 @@ TEST_F(FilesFixture, CopyImageFileCopiesIntoPathDefaultWithoutOverwriting) {
     EXPECT_FALSE(fs::exists("wood.png"));
 }
 
-TEST_F(FilesFixture, APathTooLongForItsFieldIsRefusedAndChangesNothing) {
+// A path too long for its field, and a missing file to load, are refused
+// with their message and change nothing.
+TEST_F(FilesFixture, UnusablePathsAreRefusedAndChangeNothing) {
     const std::string longPath = "/" + std::string(300, 'x') + ".png";
+    const std::string missing = dir.file("chosen/gone.mvs");
     const int32_t before = model->History().GetPosition();
     EXPECT_FALSE(model->AddImageFile(model->TextureList(), longPath.c_str(), kPngType));
     EXPECT_FALSE(model->AddStyleFile(("/" + std::string(300, 's') + ".mv").c_str()));
     EXPECT_EQ(model->SaveUserFile(longPath.c_str(), 1), UserFileResult::Failed);
     EXPECT_EQ(model->LoadUserFile(longPath.c_str(), 1), UserFileResult::Failed);
-    ASSERT_EQ(view.messages.size(), 4u);
-    for (const auto& [id, text] : view.messages) EXPECT_EQ(id, kPathUnusableMessageId);
+    EXPECT_EQ(model->LoadUserFile(missing.c_str(), 2), UserFileResult::Refused);
+    EXPECT_FALSE(fs::exists(missing));
+    std::vector<int> ids;
+    for (const auto& message : view.messages) ids.push_back(message.first);
+    EXPECT_EQ(ids, (std::vector<int>{kPathUnusableMessageId, kPathUnusableMessageId, kPathUnusableMessageId,
+                                     kPathUnusableMessageId, kMissingFileMessageId}));
     EXPECT_STREQ(params.TextureFilename, "");
     EXPECT_EQ(model->History().GetPosition(), before);
     EXPECT_EQ(model->TextureList().GetCount(), 1);
     EXPECT_STREQ(model->Ui().pathUser, folders.picturesFolder.c_str());
-}
-
-TEST_F(FilesFixture, StyleAddAndDeleteButtons) {
-    const std::string added = dir.file("chosen/bright.mv");
-    WritePrivateProfileString("SYSTEM", "Version", "1", added.c_str());
-    EXPECT_EQ(model->AddStyleFile(added.c_str()), 1);
-    EXPECT_EQ(model->StyleList().GetPathReal(2), added);
-    EXPECT_EQ(model->StyleList().GetCurrent(), 2);
-    EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + added}));  // chosen and loaded
-    EXPECT_STREQ(model->Ui().pathUser, dir.file("chosen").c_str());
-
-    EXPECT_EQ(model->DeleteStyle(), 1);
-    EXPECT_STREQ(model->History().Slot(model->History().GetPosition() - 1).StylePath, added.c_str());
-    EXPECT_EQ(model->StyleList().GetCount(), 2);
-    EXPECT_TRUE(fs::exists(added));
-    model->StyleList().SetCurSel(-1);
-    EXPECT_EQ(model->DeleteStyle(), 0);  // nothing selected
 }
 
 TEST_F(FilesFixture, SavingByTypeWritesTheChosenPartsOnly) {
@@ -157,31 +127,18 @@ TEST_F(FilesFixture, SavingByTypeWritesTheChosenPartsOnly) {
     EXPECT_EQ(Key(textures, "TEXTURE", "NumImage"), "2");
     EXPECT_EQ(Key(textures, "STYLE", "NumItem"), "<none>");
     EXPECT_EQ(Key(textures, "FOREGROUND", "NumImage"), "<none>");
-    EXPECT_EQ(model->Ui().extUser, 4);
 
     EXPECT_EQ(model->SaveUserFile(style1.c_str(), 1), UserFileResult::Done);
     EXPECT_EQ(style.calls.front(), "save " + style1);
     EXPECT_EQ(model->StyleList().GetPathReal(2), style1);  // the saved style joins the list
-    EXPECT_EQ(model->Ui().extUser, 1);
 
     const std::string pack = dir.file("elsewhere/backup.mvz");
     EXPECT_EQ(model->SaveUserFile(pack.c_str(), 6), UserFileResult::RunBackup);
     EXPECT_FALSE(fs::exists(pack));  // the backup dialog writes it
-    EXPECT_STREQ(model->Ui().pathUser, dir.file("elsewhere").c_str());
 
     const std::string unwritable = dir.file("no-such-folder/t.mv2");
     EXPECT_EQ(model->SaveUserFile(unwritable.c_str(), 4), UserFileResult::Failed);
     EXPECT_EQ(view.writeFailures, (std::vector<std::string>{unwritable}));
-}
-
-TEST_F(FilesFixture, LoadingAMissingFileIsRefusedWithoutCreatingIt) {
-    const std::string missing = dir.file("chosen/gone.mvs");
-    const int32_t before = model->History().GetPosition();
-    EXPECT_EQ(model->LoadUserFile(missing.c_str(), 2), UserFileResult::Refused);
-    EXPECT_FALSE(fs::exists(missing));
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].first, kMissingFileMessageId);
-    EXPECT_EQ(model->History().GetPosition(), before);
 }
 
 TEST_F(FilesFixture, LoadingAnImageListAsksAboutItsLockAndTurnsTheImageOff) {
@@ -223,28 +180,7 @@ TEST_F(FilesFixture, LoadingASetSkipsTheListsOfLockedGroupsWithoutAsking) {
     EXPECT_EQ(view.questions, 0);
     EXPECT_EQ(model->TextureList().GetCount(), 2);
     EXPECT_EQ(model->ForegroundList().GetCount(), 1);
-    EXPECT_EQ(model->StyleList().GetCount(), 2);
     EXPECT_EQ(model->StyleList().GetCurrent(), 1);  // applied: the style is loaded
     EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + folders.styleFolder + "/warm.mv"}));
-    EXPECT_STREQ(model->Ui().pathUser, dir.file("chosen").c_str());
-    EXPECT_EQ(model->Ui().extUser, 2);
 }
 
-TEST_F(FilesFixture, LoadingAStyleNamesItAndABackupPackAsksForEveryLock) {
-    const std::string chosenStyle = dir.file("chosen/night.mv");
-    WritePrivateProfileString("SYSTEM", "Version", "1", chosenStyle.c_str());
-    EXPECT_EQ(model->LoadUserFile(chosenStyle.c_str(), 1), UserFileResult::Done);
-    EXPECT_EQ(style.calls, (std::vector<std::string>{"load " + chosenStyle}));
-    EXPECT_EQ(model->Ui().styleName, "night.mv");
-
-    const std::string pack = dir.file("chosen/backup.mvz");
-    WritePrivateProfileString("PACK", "X", "1", pack.c_str());
-    for (int i = 0; i < kLockGroupCount; ++i) model->Locks().SetLocked(i, true);
-    view.answer = false;
-    EXPECT_EQ(model->LoadUserFile(pack.c_str(), 6), UserFileResult::Refused);
-    EXPECT_EQ(view.questions, 1);
-    EXPECT_TRUE(model->Locks().IsLocked(kLockModel));
-    view.answer = true;
-    EXPECT_EQ(model->LoadUserFile(pack.c_str(), 6), UserFileResult::RunBackup);
-    for (int i = 0; i < kLockGroupCount; ++i) EXPECT_FALSE(model->Locks().IsLocked(i)) << i;
-}
