@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -30,14 +29,7 @@ inline void WriteImage(const std::string& path, int width, int height, int r, in
     ASSERT_EQ(ImageFile_Save(nullptr, path.c_str(), &image, nullptr, nullptr, 0, 0), 1) << path;
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+inline std::string ReadBytes(const std::string& path) { return FileContent(path); }
 
 // A profile value as text; "<none>" when the key is not there.
 inline std::string Key(const std::string& path, const char* section, const char* key) {
@@ -49,7 +41,6 @@ inline std::string Key(const std::string& path, const char* section, const char*
 struct RecordingView : MainDlgView {
     bool answer = false;
     int questions = 0;
-    int previews = 0;
     int32_t page = -1;
     int32_t movedX = 0, movedY = 0;
     std::vector<std::string> writeFailures;
@@ -58,7 +49,7 @@ struct RecordingView : MainDlgView {
         ++questions;
         return answer;
     }
-    void RequestPreview() override { ++previews; }
+    void RequestPreview() override {}
     void RefreshPanes() override {}
     void ShowPage(int32_t p) override { page = p; }
     void MoveWindowTo(int32_t x, int32_t y) override {
