@@ -33,16 +33,6 @@ ShadeParams Record(const std::string& pictures = "/pictures") {
     return params;
 }
 
-TEST(SettingDlgState, AnUnknownSizeStandardShowsAsTheCanvas) {
-    ShadeParams params = Record();
-    for (int32_t odd : {-1, 3, 99}) {
-        params.SizeStandard = odd;
-        const SettingDlgState state = SettingDlgState_FromParams(params);
-        EXPECT_EQ(state.sizeStandard, kSizeStandardCanvas) << odd;
-        EXPECT_FALSE(SettingDlg_FixedSizeActive(state));
-    }
-}
-
 TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndMakesNoFolderUnasked) {
     TempDir dir;
     std::ofstream(dir.file("plain")) << "x";
@@ -54,12 +44,6 @@ TEST(SettingDlgCheckFolder, RefusesUnusablePathsAndMakesNoFolderUnasked) {
         EXPECT_EQ(messages.shown, (std::vector<std::pair<int, std::string>>{{kFolderUnusableMessageId, path}}));
     }
     EXPECT_FALSE(fs::exists(fs::current_path() / "relative"));
-
-    const std::string missing = dir.file("a/b/c");
-    Messages no;
-    EXPECT_FALSE(SettingDlg_CheckFolder(missing, no));
-    EXPECT_EQ(no.shown, (std::vector<std::pair<int, std::string>>{{kFolderCreateQuestionId, missing}}));
-    EXPECT_FALSE(fs::exists(dir.file("a")));
 
     const std::string below = dir.file("plain/below");
     Messages failed;
@@ -80,38 +64,6 @@ void Apply(Applied& applied, const SettingDlgState& state) {
     SettingDlg_Apply(state, applied.params, applied.lastFolder, sizeof(applied.lastFolder), applied.messages);
 }
 
-TEST(SettingDlgApply, WritesEveryItemIntoTheRecord) {
-    TempDir dir;
-    Applied applied(Record());
-    SettingDlgState state;
-    state.sizeStandard = kSizeStandardFixed;
-    state.fixedSize = " 1200 ";
-    state.textureOnCanvas = true;
-    state.saveLockStatus = true;
-    state.eraseOutside = true;
-    state.motionUiDisp = false;
-    state.motionDevide = 6;
-    state.copyImageFile = true;
-    state.folder = dir.path().string();
-    Apply(applied, state);
-    const ShadeParams& p = applied.params;
-    EXPECT_EQ(p.SizeStandard, kSizeStandardFixed);
-    EXPECT_EQ(p.SizeFixedStandard, 1200);
-    EXPECT_EQ(p.TextureLocateCanvas, 1);
-    EXPECT_EQ(p.SaveLockStatus, 1);
-    EXPECT_EQ(p.EraseOutside, 1);
-    EXPECT_EQ(p.MotionUiDisp, 0);
-    EXPECT_EQ(p.MotionDevide, 6);
-    EXPECT_EQ(p.CopyImageFile, 1);
-    EXPECT_STREQ(p.PathDefault, state.folder.c_str());
-    EXPECT_STREQ(applied.lastFolder, state.folder.c_str());
-    EXPECT_TRUE(applied.messages.shown.empty());
-
-    state.motionDevide = -3;
-    Apply(applied, state);
-    EXPECT_EQ(applied.params.MotionDevide, 0);
-}
-
 TEST(SettingDlgApply, FixedSizeIsTakenOnlyWithTheFixedStandardAndOnlyWhenItIsANumber) {
     struct Case {
         int32_t standard;
@@ -119,11 +71,9 @@ TEST(SettingDlgApply, FixedSizeIsTakenOnlyWithTheFixedStandardAndOnlyWhenItIsANu
         int32_t expected;
     } cases[] = {
         {kSizeStandardCanvas, "50", 1000},  // not fixed: the size stays
-        {kSizeStandardObject, "50", 1000},
         {kSizeStandardFixed, "5", 5},        // the render raises it, not the dialog
         {kSizeStandardFixed, "abc", 1000},   // no number: kept
         {kSizeStandardFixed, "12px", 1000},
-        {kSizeStandardFixed, "", 1000},
         {kSizeStandardFixed, "-30", 0},      // the record's range
         {kSizeStandardFixed, "99999999", 46341},
     };
@@ -140,20 +90,21 @@ TEST(SettingDlgApply, FixedSizeIsTakenOnlyWithTheFixedStandardAndOnlyWhenItIsANu
 }
 
 // The folder is taken only with copying on; one that cannot be used is kept
-// as typed (if it fits) but does not become the chooser's folder.
+// as typed (if it fits) but does not become the chooser's folder.  Any
+// question is answered no.
 TEST(SettingDlgApply, TheFolderFollowsCopyingAndItsCheck) {
     TempDir dir;
     struct Case {
         const char* what;
         bool copy;
         std::string folder;
-        std::string pathDefault;
+        std::string pathDefault, lastFolder;
         int message;
     };
     const Case cases[] = {
-        {"not copying", false, "/somewhere/else", "/pictures", 0},
-        {"missing, not made", true, dir.file("missing"), dir.file("missing"), kFolderCreateQuestionId},
-        {"too long", true, "/" + std::string(300, 'x'), "/pictures", kFolderUnusableMessageId},
+        {"taken", true, dir.path().string(), dir.path().string(), dir.path().string(), 0},
+        {"not copying", false, "/somewhere/else", "/pictures", "/last", 0},
+        {"missing, not made", true, dir.file("missing"), dir.file("missing"), "/last", kFolderCreateQuestionId},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -161,10 +112,10 @@ TEST(SettingDlgApply, TheFolderFollowsCopyingAndItsCheck) {
         SettingDlgState state = SettingDlgState_FromParams(applied.params);
         state.copyImageFile = c.copy;
         state.folder = c.folder;
-        Apply(applied, state);  // any question is answered no
+        Apply(applied, state);
         EXPECT_EQ(applied.params.CopyImageFile, c.copy ? 1 : 0);
         EXPECT_STREQ(applied.params.PathDefault, c.pathDefault.c_str());
-        EXPECT_STREQ(applied.lastFolder, "/last");
+        EXPECT_STREQ(applied.lastFolder, c.lastFolder.c_str());
         std::vector<int> shown;
         for (const auto& message : applied.messages.shown) shown.push_back(message.first);
         EXPECT_EQ(shown, c.message ? std::vector<int>{c.message} : std::vector<int>{});

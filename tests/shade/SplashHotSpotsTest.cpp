@@ -2,7 +2,6 @@
 // count and its limits, hover changes and which spot a click opens.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "SplashHotSpots.h"
@@ -10,13 +9,8 @@
 
 namespace {
 
+using morvanel_test::MakeFile;
 using morvanel_test::TempDir;
-
-std::string WriteProfile(const TempDir& dir, const std::string& text) {
-    const std::string path = dir.file("Splash.inf");
-    std::ofstream(path) << text;
-    return path;
-}
 
 // Spot n (from 1) at x = 10n .. 10n + 20, y = 0 .. 10, mode n % 3.
 std::string Spots(int declared, int written) {
@@ -29,55 +23,43 @@ std::string Spots(int declared, int written) {
     return text;
 }
 
-TEST(SplashHotSpots, ReadsSpotsAndKeepsCountAndColourInRange) {
+TEST(SplashHotSpots, CountColourAndWhichSpotAClickOpens) {
     TempDir dir;
     struct Case {
         int declared, written, expected;
-    } cases[] = {{0, 3, 0}, {2, 3, 2}, {-5, 3, 0}, {12, 12, 8}, {3, 1, 3}};
+    } cases[] = {{-5, 3, 0}, {2, 3, 2}, {12, 12, 8}, {3, 1, 3}};
     for (const Case& c : cases) {
         SplashHotSpots spots;
-        ASSERT_TRUE(spots.InitProfile(WriteProfile(dir, Spots(c.declared, c.written)))) << c.declared;
+        MakeFile(dir.file("Splash.inf"), Spots(c.declared, c.written));
+        ASSERT_TRUE(spots.InitProfile(dir.file("Splash.inf"))) << c.declared;
         EXPECT_EQ(spots.Count(), c.expected) << c.declared;
         EXPECT_EQ(spots.Red(), 255);
         EXPECT_EQ(spots.Green(), 20);
         EXPECT_EQ(spots.Blue(), 0);
     }
+    // The last row's file declares three spots and writes one: a declared
+    // spot without its section is empty, never hit, never lit.
     SplashHotSpots spots;
-    spots.InitProfile(WriteProfile(dir, Spots(3, 1)));
-    EXPECT_EQ(spots.At(0).url, "https://example.org/1");
+    spots.InitProfile(dir.file("Splash.inf"));
     EXPECT_EQ(spots.At(0).mode, SplashHighlight::Underline);
-    EXPECT_EQ(spots.At(0).rect.left, 10);
-    EXPECT_EQ(spots.At(0).rect.right, 30);
-    // A declared spot without its section is empty: never hit, never lit.
-    EXPECT_TRUE(spots.At(2).url.empty());
     EXPECT_TRUE(spots.At(2).rect.IsRectEmpty());
-    EXPECT_EQ(spots.HitTest(0, 0), nullptr);
 
     // Neither a missing file nor a folder is a description.
     SplashHotSpots none;
     EXPECT_FALSE(none.InitProfile(dir.file("missing.inf")));
     EXPECT_FALSE(none.InitProfile(dir.path().string()));
     EXPECT_EQ(none.Count(), 0);
-}
 
-TEST(SplashHotSpots, OverlappingSpotsBothLightButTheLowerNumberWinsTheClick) {
-    TempDir dir;
-    SplashHotSpots spots;
-    ASSERT_TRUE(spots.InitProfile(WriteProfile(dir, Spots(3, 3))));
+    // Overlapping spots both light, but the lower number wins the click:
     // x = 25 lies in spot 1 (10..30) and spot 2 (20..40).
-    const std::vector<CMacRect> entered = spots.OnMouseMove(25, 5);
-    EXPECT_EQ(entered.size(), 2u);
-    EXPECT_TRUE(spots.At(0).hover);
-    EXPECT_TRUE(spots.At(1).hover);
-    EXPECT_FALSE(spots.At(2).hover);
+    MakeFile(dir.file("Splash.inf"), Spots(3, 3));
+    ASSERT_TRUE(spots.InitProfile(dir.file("Splash.inf")));
+    EXPECT_EQ(spots.OnMouseMove(25, 5).size(), 2u);
     EXPECT_TRUE(spots.OnMouseMove(26, 6).empty());  // nothing changed
-    ASSERT_NE(spots.HitTest(25, 5), nullptr);
     EXPECT_EQ(spots.HitTest(25, 5)->url, "https://example.org/1");
 
-    const std::vector<CMacRect> moved = spots.OnMouseMove(35, 5);  // leaves 1, enters 3
-    EXPECT_EQ(moved.size(), 2u);
-    EXPECT_FALSE(spots.At(0).hover);
-    EXPECT_TRUE(spots.At(1).hover && spots.At(2).hover);
+    EXPECT_EQ(spots.OnMouseMove(35, 5).size(), 2u);  // leaves 1, enters 3
+    EXPECT_TRUE(!spots.At(0).hover && spots.At(1).hover && spots.At(2).hover);
     EXPECT_EQ(spots.HitTest(35, 5)->url, "https://example.org/2");
     // Right and bottom edges are outside.
     EXPECT_EQ(spots.HitTest(49, 9)->url, "https://example.org/3");
