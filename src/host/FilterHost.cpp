@@ -236,8 +236,14 @@ void CopyPlanes(uint8_t* to, int32_t toPixelBytes, const uint8_t* from, int32_t 
 }
 
 // The buffer of a strip: its rows of rowBytes, each followed by padding.
-// Only the padding is filled here; the pixels are written over.
+// Only the padding is filled here; the pixels are written over.  An empty
+// strip releases the buffer: the plug-in may render for long before it asks
+// for the next one.
 void SizeStripBuffer(std::vector<uint8_t>& buffer, int32_t rows, int32_t rowBytes, int32_t pixelBytes) {
+    if (rows <= 0) {
+        std::vector<uint8_t>().swap(buffer);
+        return;
+    }
     buffer.resize(std::size_t(rows) * rowBytes);
     for (int32_t r = 0; r < rows; ++r)
         std::fill(buffer.begin() + std::ptrdiff_t(r) * rowBytes + pixelBytes,
@@ -309,7 +315,7 @@ HostErr FilterHost::AdvanceState() {
     maskStrip_ = wantsMask ? MakeStrip(r.maskRect, 0, 0, 1) : StripSt{};
     FillPixels(inStrip_, inBuffer_);
     FillPixels(outStrip_, outBuffer_);
-    if (wantsMask) FillSelection(maskStrip_, maskBuffer_);
+    FillSelection(maskStrip_, maskBuffer_);
 
     record_.inData = IsEmpty(r.inRect) ? nullptr : inBuffer_.data();
     record_.inRowBytes = inStrip_.rowBytes;
