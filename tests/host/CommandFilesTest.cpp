@@ -1,6 +1,5 @@
 // The command and the files around it: outputs replaced by the one rule of
-// every writer, values out of range, line ends of styles, and signals
-// during the save.
+// every writer, values out of range, and signals during the save.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -68,15 +67,6 @@ TEST_F(CommandFiles, ValuesOutOfRangeAreClampedWithAWarning) {
     // The run stores the values it used: the next repeat has nothing to mend.
     ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("again.png"), "--repeat"}), kExitOk) << errors_;
     EXPECT_EQ(errors_.find("warning"), std::string::npos) << errors_;
-}
-
-TEST_F(CommandFiles, StylesWithLfLineEndsWork) {
-    Write("in.png", DiscImage(48, 40, 4));
-    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("crlf.png"), "--style", kGoldStyle}), kExitOk) << errors_;
-    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("lf.png"), "--style", kBadFiles + "style-lf-line-ends.mv"}),
-              kExitOk)
-        << errors_;
-    EXPECT_EQ(ReadFile(File("lf.png")), ReadFile(File("crlf.png")));
 }
 
 // Ctrl-C (twice) or SIGTERM while the output is being written: the old

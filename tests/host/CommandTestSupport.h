@@ -26,7 +26,8 @@ namespace morvanel_test {
 namespace fs = std::filesystem;
 
 inline const std::string kGoldStyle = std::string(MORVANEL_TEST_STYLES) + "/Gold.mv";
-inline const std::string kBadFiles = std::string(MORVANEL_TEST_BAD_FILES) + "/";
+inline const std::string kTestData = std::string(MORVANEL_TEST_DATA) + "/";
+inline const std::string kBadFiles = kTestData + "bad/";
 
 // In a child process: runs the command with args and the test plug-in.
 [[noreturn]] inline void ExecMorvanel(const std::vector<std::string>& args) {

@@ -4,7 +4,6 @@
 
 #include "CommandTestSupport.h"
 #include "HostStyle.h"
-#include "HostTerminal.h"
 
 namespace {
 
@@ -99,32 +98,14 @@ TEST_F(CommandUse, CtrlCStopsASilentRenderAndWritesNothing) {
     EXPECT_EQ(ReadFile(File("out.png")), "previous output");
 }
 
-TEST(HostProgressBar, PercentRunsOverAllItemsAndOnlyTheFinalLineLeavesATerminal) {
-    for (const bool terminal : {false, true}) {
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* stream = ::open_memstream(&text, &size);
-        {
-            HostProgressBar bar(4, stream, terminal);
-            bar.StartItem(1);
-            bar.Show(50, 100);  // one and a half of four
-            std::fflush(stream);
-            const std::string shown(text, size);
-            EXPECT_EQ(shown.find(" 37%  2/4") != std::string::npos, terminal) << shown;
-            bar.StartItem(4);
-        }
-        std::fclose(stream);
-        const std::string written(text, size);
-        std::free(text);
-        EXPECT_NE(written.find("] 100%  4/4"), std::string::npos) << written;
-        EXPECT_EQ(CountOf(written, "\n"), 1) << written;
-        EXPECT_EQ(CountOf(written, "%") >= 3, terminal) << written;
-    }
-}
-
 TEST_F(CommandUse, StylesAreFoundByName) {
     Write("in.png", DiscImage(48, 40, 4));
     ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("path.png"), "--style", kGoldStyle}), kExitOk) << errors_;
+    // The same style with LF line ends.
+    ASSERT_EQ(Run({"apply", File("in.png"), "-o", File("lf.png"), "--style", kBadFiles + "style-lf-line-ends.mv"}),
+              kExitOk)
+        << errors_;
+    EXPECT_EQ(ReadFile(File("lf.png")), ReadFile(File("path.png")));
     // The working folder holds the user's own; the system folder comes first.
     fs::copy_file(kGoldStyle, File("Mine.mv"));
     fs::copy_file(std::string(MORVANEL_TEST_STYLES) + "/Wood.mv", File("Default.mv"));

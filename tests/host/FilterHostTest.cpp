@@ -1,10 +1,9 @@
 // The filter host driven by small test plug-ins written here: strips with
-// padding, the moment outData reaches the image, the selection, refused
-// requests, the data slot and the parameters handle between selectors.
-// Progress and aborts are checked with the real plug-in.
+// padding, the moment outData reaches the image, the selection and refused
+// requests.  Progress, aborts, the data slot and the parameters are checked
+// with the real plug-in.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 
 #include "FilterHost.h"
@@ -150,78 +149,12 @@ TEST_F(FilterHostTest, RequestsOutsideTheImageOrPlanesAreRefused) {
     EXPECT_EQ(host.Stats().refusedRequests, 2);
 }
 
-// A strip of some planes only: the buffers hold just those planes of each
-// pixel, and only they reach the image.
-TEST_F(FilterHostTest, StripsOfSomePlanesCarryAndCommitOnlyThose) {
-    const HostImageSt before = Gradient(5, 3, 4);
-    FilterHost host(before, {});
-    std::vector<uint8_t> delivered;
-    startBody = [&](FilterRecord& r) {
-        r.inLoPlane = r.outLoPlane = 1;
-        r.inHiPlane = r.outHiPlane = 2;
-        r.inRect = r.outRect = {0, 1, 3, 4};  // rows 0..2, columns 1..3
-        ASSERT_EQ(r.advanceState(), 0);
-        for (int row = 0; row < 3; ++row) {
-            const auto* in = static_cast<const uint8_t*>(r.inData) + row * r.inRowBytes;
-            auto* out = static_cast<uint8_t*>(r.outData) + row * r.outRowBytes;
-            delivered.insert(delivered.end(), in, in + 6);
-            for (int i = 0; i < 6; ++i) out[i] = static_cast<uint8_t>(in[i] ^ 0xFF);
-        }
-        r.inRect = r.outRect = {0, 0, 0, 0};
-    };
-    ASSERT_EQ(host.RunFilter(TestPluginMain, false), 0);
-    std::vector<uint8_t> expected;
-    for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 1; x < 4; ++x) expected.insert(expected.end(), before.Pixel(x, y) + 1, before.Pixel(x, y) + 3);
-    EXPECT_EQ(delivered, expected);
-    for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 5; ++x)
-            for (int p = 0; p < 4; ++p) {
-                const bool written = x >= 1 && x < 4 && (p == 1 || p == 2);
-                const uint8_t old = before.Pixel(x, y)[p];
-                EXPECT_EQ(host.Image().Pixel(x, y)[p], written ? uint8_t(old ^ 0xFF) : old) << x << "," << y << "," << p;
-            }
-    EXPECT_EQ(host.Stats().paddingWrites, 0);
-}
-
 TEST_F(FilterHostTest, ConstructionRefusesImagesTheRecordCannotDescribe) {
     EXPECT_THROW(FilterHost(HostImage_Make(40000, 1, 3), {}), std::invalid_argument);
     EXPECT_THROW(FilterHost(HostImage_Make(4, 4, 2), {}), std::invalid_argument);
     EXPECT_THROW(FilterHost(HostImage_Make(4, 4, 3), std::vector<uint8_t>(15)), std::invalid_argument);
     FilterHost host(HostImage_Make(4, 4, 3), {});
     EXPECT_THROW(host.SetFilterRect({0, 0, 5, 4}), std::invalid_argument);
-}
-
-// A plug-in that keeps a counter in a globals handle in the data slot and a
-// run counter in the parameters handle, the way a filter keeps its state.
-void CountingPluginMain(int16_t selector, void* record, intptr_t* data, int16_t* result) {
-    auto& r = *static_cast<FilterRecord*>(record);
-    *result = 0;
-    if (*data == 0) *data = reinterpret_cast<intptr_t>(r.handleProcs->newProc(sizeof(int32_t)));
-    auto* calls = static_cast<int32_t*>(r.handleProcs->lockProc(reinterpret_cast<Handle>(*data), 0));
-    ++*calls;
-    r.handleProcs->unlockProc(reinterpret_cast<Handle>(*data));
-    if (selector != kSelectorStart) return;
-    if (r.parameters == nullptr) r.parameters = r.handleProcs->newProc(sizeof(int32_t));
-    auto* runs = static_cast<int32_t*>(r.handleProcs->lockProc(r.parameters, 0));
-    *runs += 100 + *calls;
-    r.handleProcs->unlockProc(r.parameters);
-}
-
-TEST_F(FilterHostTest, DataSlotAndParametersSurviveBetweenSelectorsAndRuns) {
-    FilterHost host(Gradient(2, 2, 3), {});
-    ASSERT_EQ(host.RunFilter(CountingPluginMain, true), 0);  // parameters, prepare, start, finish
-    std::vector<uint8_t> block = host.Parameters();
-    ASSERT_EQ(block.size(), 4u);
-    int32_t runs = 0;
-    std::memcpy(&runs, block.data(), 4);
-    EXPECT_EQ(runs, 100 + 3);  // start was the third call
-
-    FilterHost later(Gradient(2, 2, 3), {});
-    later.SetParameters(block);
-    ASSERT_EQ(later.RunFilter(CountingPluginMain, false), 0);  // prepare, start, finish
-    std::memcpy(&runs, later.Parameters().data(), 4);
-    EXPECT_EQ(runs, 103 + 102);
 }
 
 TEST(HostHandles, ProceduresRefuseStaleHandles) {

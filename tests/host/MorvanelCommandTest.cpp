@@ -2,12 +2,10 @@
 // and that it writes nothing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <sstream>
 
 #include "CommandTestSupport.h"
-#include "ScopedNoDisplay.h"
 
 namespace {
 
@@ -29,28 +27,6 @@ constexpr bool kSanitized = false;
 #endif
 constexpr rlim_t kOneGigabyte = kSanitized ? RLIM_INFINITY : rlim_t{1} << 30;
 
-// A PNG row of `side` one-bit pixels of 0, deflated as tightly as zlib goes:
-// a real 8000 x 8000 picture of 8 KB, which a run cannot render in 1 GB.
-std::string LargeBlankPng(uint32_t side) {
-    const auto be32 = [](uint32_t v) {
-        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                           static_cast<char>(v)};
-    };
-    const auto chunk = [&](const std::string& type, const std::string& data) {
-        const std::string body = type + data;
-        return be32(static_cast<uint32_t>(data.size())) + body +
-               be32(static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
-    };
-    const std::string raw(std::size_t{side} * (side / 8 + 1), '\0');
-    std::string packed(compressBound(raw.size()), '\0');
-    uLongf packedSize = packed.size();
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
-              raw.size(), 9);
-    packed.resize(packedSize);
-    const std::string header = be32(side) + be32(side) + std::string{1, 0, 0, 0, 0};
-    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", packed) + chunk("IEND", "");
-}
-
 using MorvanelCommand = CommandTest;
 
 // In the rows, "@name" is a file of the test folder, where "bad/" holds the
@@ -64,23 +40,18 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
     Write("a.png", DiscImage(20, 20, 4));
     fs::create_directory(File("sub"));
     Write("sub/a.png", DiscImage(20, 20, 4));
-    std::ofstream(File("broken.png")) << "not an image at all";
     std::ofstream(File("bad.json")) << R"({"descriptor": [{"key": "pMhe", "value": "high"}, {"key": 5}]})";
     std::ofstream(File("kept.png")) << "previous output";
     std::ofstream(File("locked.png")) << "precious";
     ::chmod(File("locked.png").c_str(), 0444);
     Write("unreadable.png", DiscImage(8, 8, 3));
     ::chmod(File("unreadable.png").c_str(), 0);
-    std::ofstream(File("large.png"), std::ios::binary) << LargeBlankPng(8000);
     for (const char* fifo : {"fifo.mv", "fifo.json", "fifo.png"})
         ASSERT_EQ(::mkfifo(File(fifo).c_str(), 0600), 0);
-    fs::create_directory(File("folder.png"));
     fs::create_symlink(File("in.png"), File("link.json"));
-    fs::copy_file(kGoldStyle, File("Gold.mv"));
-    fs::create_directory_symlink(MORVANEL_TEST_BAD_FILES, File("bad"));
+    fs::create_directory_symlink(kBadFiles, File("bad"));
     const std::string inBytes = ReadFile(File("in.png"));
     const std::string damaged = "damaged";
-    const std::string bmp = "kind of BMP file that morvanel does not read";
 
     const struct {
         std::string commandLine;  // words split at spaces
@@ -92,36 +63,22 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
         {"apply @in.png -o @out.png --repeat", kExitBadAction, "no last run to repeat"},
         // Inputs that cannot be read.
         {"apply @absent.png -o @out.png", kExitBadInput, "no such file"},
-        {"apply @folder.png -o @out.png", kExitBadInput, "not a regular file"},
         {"apply @fifo.png -o @out.png", kExitBadInput, "not a regular file"},  // without waiting for a writer
         {"apply @unreadable.png -o @out.png", kExitBadInput, "permission denied", true},
-        {"apply @broken.png -o @out.png", kExitBadInput, "not an image"},
-        {"apply @large.png -o @out.png", kExitBadInput, "not enough memory for a 8000x8000 image"},
+        {"apply @bad/blank-8000-square.png -o @out.png", kExitBadInput, "not enough memory for a 8000x8000 image"},
         {"apply @bad/claims-26000-square.png -o @out.png", kExitBadInput, damaged},
-        {"apply @bad/claims-26000-square-alpha.tif -o @out.png", kExitBadInput, damaged},
-        {"apply @bad/claims-26000-square.jpg -o @out.png", kExitBadInput, damaged},
-        {"apply @bad/claims-26000-square.bmp -o @out.png", kExitBadInput, damaged},
         {"apply @bad/cut-in-half.png -o @out.png", kExitBadInput, damaged},
-        {"apply @bad/cut-in-half.jpg -o @out.png", kExitBadInput, damaged},
         {"apply @bad/garbled-alpha.tif -o @out.png", kExitBadInput, damaged},
-        {"apply @bad/run-length.bmp -o @out.png", kExitBadInput, bmp},
-        {"apply @bad/top-down.bmp -o @out.png", kExitBadInput, bmp},
-        {"apply @bad/core-header.bmp -o @out.png", kExitBadInput, bmp},
-        {"apply @bad/lossless.jpg -o @out.png", kExitBadInput, "kind of JPEG file that morvanel does not"},
-        {"apply @bad/unknown-compression.tif -o @out.png", kExitBadInput, "kind of TIFF file that"},
+        {"apply @bad/run-length.bmp -o @out.png", kExitBadInput, "kind of BMP file that morvanel does not read"},
         {"apply @bad/text-named.png -o @out.png", kExitBadInput, "not an image"},
-        {"apply @bad/empty.jpg -o @out.png", kExitBadInput, "not an image"},
         {"apply @in.png -o @out.png --selection @small.png", kExitBadInput, "is 16x12, the image 32x24"},
-        {"apply @in.png -o @out.png --selection @fifo.png", kExitBadInput, "not a regular file"},
         // Actions and styles that cannot be used.
-        {"apply @in.png -o @out.png --action @bad.json", kExitBadAction, "bad.json"},
         {"apply @in.png -o @kept.png --action @bad.json", kExitBadAction, "bad.json"},
         {"apply @in.png -o @out.png --action @fifo.json", kExitBadAction, "not a regular file"},
         {"apply @in.png -o @out.png --style @absent.mv", kExitBadAction, "absent.mv"},
         {"apply @in.png -o @out.png --style Absent", kExitBadAction, "no style called Absent"},
         {"apply @in.png -o @out.png --style @fifo.mv", kExitBadAction, "not a regular file"},
         {"apply @in.png -o @out.png --style @in.png", kExitBadAction, "is not a style file"},
-        {"apply @in.png -o @out.png --style @bad/style-binary.mv", kExitBadAction, "is not a style file"},
         {"apply @in.png -o @out.png --style @bad/style-no-section.mv", kExitBadAction, "is not a style file"},
         // Command lines that make no sense.
         {"", kExitUsage, "no command given"},
@@ -130,13 +87,10 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
         {"apply @in.png -o @out.png --shiny", kExitUsage, "unknown option --shiny"},
         {"apply @in.png -o @out.png --rect 30,0,8,8", kExitUsage, "--rect"},
         {"apply @in.png -o @out.png --rect 0,0,0,8", kExitUsage, "--rect"},
-        {"apply @in.png -o @out.png --rect 0,0,8,0", kExitUsage, "--rect"},
         {"apply @in.png -o @out.png --rect 1,2,3", kExitUsage, "--rect needs four integers"},
         {"apply @in.png -o @out.gif", kExitUsage, "unknown image format"},
-        {"apply @in.png -o @out.jpg --background white", kExitUsage, "--background needs a colour"},
         {"apply @in.png -o @out.jpg --background #12345", kExitUsage, "--background needs a colour"},
         {"apply @in.png -o @out.jpg --background #12345g", kExitUsage, "--background needs a colour"},
-        {"apply @in.png -o @out.jpg --background #1234567", kExitUsage, "--background needs a colour"},
         // Two inputs of one name would write one output twice; a batch into
         // the inputs' own folder would replace them.
         {"apply @a.png @sub/a.png --out-dir @twice", kExitUsage, "would write the same output"},
@@ -146,8 +100,6 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
         {"apply @in.png -o @kept.png --record @in.png", kExitUsage, "--record"},
         {"apply @in.png -o @kept.png --record @link.json", kExitUsage, "--record"},
         {"apply @in.png -o @kept.png --record @./kept.png", kExitUsage, "--record"},
-        {"apply @in.png -o @kept.png --record @small.png --selection @small.png", kExitUsage, "--record"},
-        {"apply @in.png -o @kept.png --record @Gold.mv --style @Gold.mv", kExitUsage, "--record"},
         {"apply @in.png -o @kept.png --record @system/Style/Gold.mv --style Gold", kExitUsage, "--record"},
         // Outputs that cannot be written.
         {"apply @in.png -o @no/such/folder/out.png", kExitUnwritable, "folder is missing or not writable"},
@@ -162,7 +114,6 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
         {"backup @all.mvz second.mvz", kExitUsage, "takes one pack file"},
         {"backup @all.mvz --mode some", kExitUsage, "--mode takes style, styles or all"},
         {"restore @all.mvz --on-conflict maybe", kExitUsage, "--on-conflict takes"},
-        {"restore @all.mvz --mode all", kExitUsage, "unknown option --mode"},
         {"restore @missing.mvz", kExitBadInput, "cannot be opened"},
         {"backup @no/such/folder/x.mvz", kExitUnwritable, "cannot be created"},
     };
@@ -178,20 +129,11 @@ TEST_F(MorvanelCommand, FailuresExitWithTheirCodeAndMessageAndWriteNothing) {
     }
     EXPECT_EQ(ReadFile(File("kept.png")), "previous output");
     EXPECT_EQ(ReadFile(File("in.png")), inBytes);
-    EXPECT_EQ(ReadFile(File("Gold.mv")), ReadFile(kGoldStyle));
     EXPECT_EQ(ReadFile(File("system/Style/Gold.mv")), ReadFile(kGoldStyle));
     if (!root) {
         EXPECT_EQ(ReadFile(File("locked.png")), "precious");
     }
     EXPECT_TRUE(HiddenFilesIn(dir_.path()).empty());
-}
-
-TEST_F(MorvanelCommand, HelpAndAboutSucceed) {
-    EXPECT_EQ(Run({"--help"}), kExitOk);
-    // Without a display the about text says where the window's description is.
-    const ScopedNoDisplay noDisplay;
-    EXPECT_EQ(Run({"about"}), kExitOk) << errors_;
-    EXPECT_NE(errors_.find("Splash.inf"), std::string::npos) << errors_;
 }
 
 }  // namespace
