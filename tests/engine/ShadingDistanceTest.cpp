@@ -1,4 +1,4 @@
-// The distance field, its smoothing and the bevel profile.
+// The distance field and the bevel profile.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -55,46 +55,6 @@ TEST(CreateDistance, MapValuesAndMaximum) {
     }
 }
 
-TEST(FuncBevel, RadiusFromSmoothPercent) {
-    // maxDistance 25577 with pMsm 10: r = 255770 / 128000 = 1; with 50: r = 9.
-    TestScene s;
-    MakeScene(s, 223, 223, Disc(111, 111, 100));
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    s.block.pMsm = 50;
-    engine.FuncBevel(&s.block, 0, 100);
-    // Far from every edge a 19-wide box of a near-linear field keeps the
-    // centre nearly as it was, but the cone's tip is flattened.
-    const int32_t centre = MapAt(engine.HeightMap(), s.block, 111, 111);
-    EXPECT_LT(centre, 25577);
-    EXPECT_GT(centre, 25577 - 19 * 256);
-    EXPECT_EQ(engine.GetBevelLength(), centre);
-}
-
-TEST(MakeBevel, FlatTopWithPowerZero) {
-    TestScene s;
-    MakeScene(s, 60, 60, Disc(30, 30, 25));
-    ShadingBase engine;
-    s.block.pMbw = 0;
-    s.block.pMle = 50;
-    engine.CreateDistance(&s.block, 0, 100);
-    engine.FuncBevel(&s.block, 0, 100);
-    const int32_t smoothedMax = engine.GetBevelLength();
-    // Keep the smoothed values to compare with.
-    std::vector<int32_t> smoothed;
-    for (int y = 5; y < 55; ++y)
-        for (int x = 5; x < 55; ++x) smoothed.push_back(MapAt(engine.HeightMap(), s.block, x, y));
-    engine.MakeBevel(&s.block, 0, 100);
-    const int32_t L = smoothedMax * 50 / 100;
-    EXPECT_EQ(engine.GetBevelLength(), L);
-    size_t i = 0;
-    for (int y = 5; y < 55; ++y)
-        for (int x = 5; x < 55; ++x, ++i) {
-            const int32_t expected = std::min(smoothed[i], L);
-            ASSERT_EQ(MapAt(engine.HeightMap(), s.block, x, y), expected) << x << "," << y;
-        }
-}
-
 TEST(MakeBevel, ProfileArcsAndReverse) {
     TestScene s;
     MakeScene(s, 60, 60, Disc(30, 30, 25));
@@ -124,27 +84,6 @@ TEST(MakeBevel, ProfileArcsAndReverse) {
     // The rim pixel rises near L, the outside stays 0.
     EXPECT_GT(MapAt(reversed.HeightMap(), s.block, 30, 5), L / 2);
     EXPECT_EQ(MapAt(reversed.HeightMap(), s.block, 1, 1), 0);
-}
-
-TEST(FuncAlpha, RimSofteningAndZeroWidth) {
-    TestScene s;
-    MakeScene(s, 60, 60, Disc(30, 30, 25));
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    engine.FuncBevel(&s.block, 0, 100);
-    engine.MakeBevel(&s.block, 0, 100);
-    std::vector<uint8_t> before(s.mask.CommitPixel(), s.mask.CommitPixel() + s.mask.GetPixelSize());
-    s.block.pMba = 0;
-    EXPECT_EQ(engine.FuncAlpha(&s.block, 0, 100), 0);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), s.mask.CommitPixel()));
-
-    s.block.pMba = 20;
-    const int32_t top = std::max(engine.ProfileHeight(256), 256);
-    const int32_t h = MapAt(engine.HeightMap(), s.block, 30, 5);
-    EXPECT_EQ(engine.FuncAlpha(&s.block, 0, 100), 1);
-    EXPECT_EQ(*s.mask.CommitLine(5, 30), h < top ? h * 256 / top : 255);
-    EXPECT_LT(*s.mask.CommitLine(5, 30), 255);
-    EXPECT_EQ(*s.mask.CommitLine(30, 30), 255);  // deep inside: untouched
 }
 
 TEST(FuncAlpha, ShortProfileIsNotReadPastItsEnd) {

@@ -1,7 +1,6 @@
-// The lighting and material loop on a flat top and on crafted slopes.
+// The lighting and material loop on a flat top.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <ostream>
 
@@ -30,12 +29,6 @@ std::ostream& operator<<(std::ostream& out, const Bgr8& p) {
 Bgr8 PixelAt(DibEx& image, int32_t x, int32_t y) {
     const uint8_t* p = image.CommitLine(y, x);
     return {p[0], p[1], p[2]};
-}
-
-TEST(Lighting, NormalZFromHeight) {
-    EXPECT_DOUBLE_EQ(NormalZ(100), 256.0);
-    EXPECT_DOUBLE_EQ(NormalZ(0), 2560.0);
-    EXPECT_NEAR(NormalZ(50), 256.0 + 2304.0 * std::pow(0.5, 3.17), 1e-9);
 }
 
 // Each row lights the flat top of the square and reads the pixel at its
@@ -103,14 +96,6 @@ TEST(Lighting, FlatTopColours) {
              b.colorWeight = 128;
          },
          {60, 40, 148}},
-        // A flat top refracts nothing.
-        {"show-through with refraction",
-         [](ShadeBaseSt& b) {
-             b.lightPower[0] = 256;
-             b.colorWeight = 128;
-             b.pMrf = 100;
-         },
-         {60, 40, 148}},
         {"through keeps the image colours",
          [](ShadeBaseSt& b) {
              b.pMth = 1;
@@ -130,31 +115,6 @@ TEST(Lighting, FlatTopColours) {
         EXPECT_EQ(engine.EdgeWeight(400), engine.EdgeCurve()[255]);
         EXPECT_EQ(engine.EdgeWeight(-5), engine.EdgeCurve()[0]);
     }
-}
-
-TEST(Lighting, SlopeNormalFromCraftedHeights) {
-    TestScene s;
-    FlatSquare(s);
-    s.block.lightPower[1] = 256;
-    s.block.lightAngleH[1] = 0;
-    s.block.lightAngleV[1] = 90;
-    ShadingBase engine;
-    // Run the shape stages, then give pixel (24, 24) the neighbours
-    // H(23) = 1000 and H(25) = 0 with a flat vertical neighbourhood.
-    engine.CreateDistance(&s.block, 0, 100);
-    engine.FuncBevel(&s.block, 0, 100);
-    engine.MakeBevel(&s.block, 0, 100);
-    const auto set = [&](int32_t x, int32_t y, int32_t v) { MapAt(engine.HeightMap(), s.block, x, y) = v; };
-    set(23, 24, 1000);
-    set(25, 24, 0);
-    set(24, 25, 500);
-    set(24, 23, 500);
-    LightingTables tables;
-    ShadingBase::BuildLightingTables(s.block, &tables);
-    ASSERT_EQ(engine.Lighting(&s.block, tables, 0, 100), 1);
-    // N = (1000, 0, 256) / 1032.25..; L = (sin 1.57, 0, cos 1.57): truncate(256 N.L) = 248.
-    const int diffuse = 248;
-    EXPECT_EQ(PixelAt(s.image, 24, 24).r, 255 * diffuse / 256);
 }
 
 }  // namespace

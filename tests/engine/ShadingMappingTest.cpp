@@ -110,36 +110,6 @@ TEST(TextureMapping, CanvasAnchoringFollowsTheCanvas) {
     EXPECT_NE(colourAt(0, 0, 35, 35), colourAt(6, 0, 35, 35));
 }
 
-TEST(ForeGroundMapping, FlatAreaShowsTheMirroredPicture) {
-    DibEx foreground(1);
-    Picture(foreground, 100, 100, [](int32_t x, int32_t y, uint8_t* p) {
-        p[0] = static_cast<uint8_t>(x * 2);
-        p[1] = static_cast<uint8_t>(y * 2);
-        p[2] = static_cast<uint8_t>(x + y);
-    });
-    for (const int32_t offX : {0, 10}) {
-        TestScene s;
-        MakeScene(s, 100, 100, [](int32_t x, int32_t y) { return x >= 20 && x < 80 && y >= 20 && y < 80 ? 255 : 0; });
-        s.block.foreground = &foreground;
-        s.block.pEwi = 128;
-        s.block.pEsc = 0;  // zoom 1000/1000: the whole window
-        s.block.pEox = offX;
-        ShadingBase engine;
-        engine.CreateDistance(&s.block, 0, 100);
-        engine.HeightMap().Fill(0);  // flat: no displacement
-        ASSERT_EQ(engine.ForeGroundMapping(&s.block, 0, 100), 1);
-        // u = 256 x - offX * 256, so the column is 99 - x + offX; v = y.
-        for (const int32_t x : {25, 50, 75})
-            for (const int32_t y : {30, 60}) {
-                const uint8_t* got = MapPixel(engine.MappedForeground(), s.block, x, y);
-                const uint8_t* want = foreground.CommitLine(y, 99 - x + offX);
-                EXPECT_EQ(got[0], want[0]) << x << "," << y << " offX " << offX;
-                EXPECT_EQ(got[1], want[1]);
-                EXPECT_EQ(got[2], want[2]);
-            }
-    }
-}
-
 TEST(ForeGroundMapping, ZeroWeightOrTinyPictureIsSafe) {
     DibEx tiny(1);
     Picture(tiny, 1, 1, [](int32_t, int32_t, uint8_t* p) { p[0] = 10, p[1] = 20, p[2] = 30; });

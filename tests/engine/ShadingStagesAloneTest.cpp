@@ -44,24 +44,4 @@ TEST(StagesAlone, MapsOfAnotherShapeAreNotAddressed) {
     EXPECT_EQ(engine.FuncAlpha(&b, 0, 100), 1);
 }
 
-TEST(StagesAlone, LightingWithoutImageCopyLeavesATransparentMaterialUnlit) {
-    TestScene s;
-    MakeScene(s, 40, 40, Disc(20, 20, 12));
-    s.block.colorWeight = 100;
-    s.block.lightPower[0] = 128;
-    ShadingBase engine;
-    engine.CreateDistance(&s.block, 0, 100);
-    engine.FuncBevel(&s.block, 0, 100);
-    engine.MakeBevel(&s.block, 0, 100);
-    const std::vector<uint8_t> image = Bytes(s.image);
-    LightingTables tables;
-    ShadingBase::BuildLightingTables(s.block, &tables);
-    EXPECT_EQ(engine.Lighting(&s.block, tables, 0, 100), 1);
-    EXPECT_TRUE(Bytes(s.image) == image);
-    // An opaque material needs no copy and is lit.
-    s.block.colorWeight = 256;
-    EXPECT_EQ(engine.Lighting(&s.block, tables, 0, 100), 1);
-    EXPECT_FALSE(Bytes(s.image) == image);
-}
-
 }  // namespace

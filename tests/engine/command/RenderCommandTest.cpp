@@ -1,4 +1,4 @@
-// The render command: parameters by key, masks from alpha or a selection,
+// The render command: masks from alpha or a selection, refused arguments,
 // and the output against a render through the driver.
 #include <gtest/gtest.h>
 
@@ -33,22 +33,6 @@ void WriteInput(const std::string& path) {
             *alpha.CommitLine(y, x) = dx * dx * 4 + dy * dy * 9 <= 30 * 30 * 4 && !(x == 45 && y == 35) ? 255 : 0;
         }
     ASSERT_EQ(RgbaPng_Save(path, &colour, &alpha), 1);
-}
-
-TEST(RenderCommand, SetsParametersByKey) {
-    ShadeParams p{};
-    const struct { const char* key; std::string value; bool accepted; } cases[] = {
-        {"pMhe", "42", true},      {"FOREGROUND.Scale", "7", true}, {"pLp2", "100", true},
-        {"pLp2", "-3", false},     {"pMbp", "101", false},          {"pSfs", "2000000000", false},
-        {"pSfs", "2000", true},    {"pTpa", "Texture/wood.bmp", true},
-        {"pXxx", "1", false},      {"pMhe", "4x", false},           {"pTpa", std::string(300, 'a'), false},
-    };
-    for (const auto& k : cases) EXPECT_EQ(SetParameter(p, k.key, k.value), k.accepted) << k.key << "=" << k.value;
-    // Refused values leave what the accepted ones set.
-    EXPECT_EQ(p.Height, 42);
-    EXPECT_EQ(p.ForegroundScale, 7);
-    EXPECT_EQ(p.LightPower[2], 100);
-    EXPECT_STREQ(p.TextureFilename, "Texture/wood.bmp");
 }
 
 TEST(RenderCommand, MatchesTheDriver) {
