@@ -1,7 +1,5 @@
-// The parameter block's paths and entry slots, the strip height, and the
-// shell's messages without a window.
+// The parameter block's paths and entry slots, and the strip height.
 #include "HostParamBlock.h"
-#include "PluginMessages.h"
 #include "Selectors.h"
 
 #include "PluginTestSupport.h"
@@ -67,20 +65,6 @@ TEST(StripPlan, StoredRowsGrowInStepsOfTenUpToTheHeight) {
             EXPECT_EQ(plan.maxSpace, 50 * 70);
         }
     }
-}
-
-TEST(ShellMessages, ErrorShowsCodeAndCheckpointAndIsRemembered) {
-    testing::internal::CaptureStderr();
-    theApp.ErrorMessage(-555);
-    const std::string shown = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(shown.rfind("Morvanel: ", 0), 0u);
-    EXPECT_NE(shown.find("-555"), std::string::npos);
-    EXPECT_NE(shown.find("checkpoint " + std::to_string(theApp.Engine().GetCheckPoint())), std::string::npos);
-    EXPECT_EQ(theApp.GetLastError(), -555);
-    // A question cannot be answered without a window: No.
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(theApp.DispMessageEx(kMessageStyleQuestion, "Open %s?", "help"), kAnswerNo);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Open help?"), std::string::npos);
 }
 
 }  // namespace

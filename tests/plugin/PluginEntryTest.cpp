@@ -26,15 +26,10 @@ TEST_F(PluginEntry, SelectorsBeforeTheRender) {
     EXPECT_EQ(host.Call(Entry(), kSelectorParameters), 0);
     EXPECT_EQ(Block(host).ShowDialog, 1);
 
-    // About makes no globals; missing handle procedures are a full memory.
-    const morvanel_test::ScopedNoDisplay noDisplay;
-    FilterHost about(PatternImage(8, 8, 3), {});
-    testing::internal::CaptureStderr();
-    about.About(Entry());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Morvanel: "), std::string::npos);
-    EXPECT_TRUE(about.Parameters().empty());
-    about.Record().handleProcs = nullptr;
-    EXPECT_EQ(about.Call(Entry(), kSelectorPrepare), kResultMemFull);
+    // Missing handle procedures are a full memory.
+    FilterHost bare(PatternImage(8, 8, 3), {});
+    bare.Record().handleProcs = nullptr;
+    EXPECT_EQ(bare.Call(Entry(), kSelectorPrepare), kResultMemFull);
 }
 
 TEST_F(PluginEntry, DialogWithoutDisplayLeavesLayerAndEntriesUnchanged) {
@@ -114,16 +109,6 @@ TEST_F(PluginEntry, RunsThatCannotRenderWriteNothing) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("not enough memory"), std::string::npos);
     EXPECT_EQ(large.Stats().strips, 0);
     EXPECT_EQ(large.Record().inRect.bottom, 0);
-
-    // A host without displayPixels is refused without a word.
-    FilterHost noDisplay(image, {});
-    PrepareSilent(noDisplay);
-    noDisplay.Record().displayPixels = nullptr;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(noDisplay.RunFilter(Entry(), false), kResultUserCanceled);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(Block(noDisplay).HostProcsOk, 0);
-    EXPECT_EQ(noDisplay.Image().pixels, image.pixels);
 
     // An empty filter area ends the run at once.
     FilterHost empty(image, {});

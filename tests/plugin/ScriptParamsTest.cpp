@@ -6,7 +6,6 @@
 
 #include "HostHandles.h"
 #include "PluginTestSupport.h"
-#include "ScopedNoDisplay.h"
 
 namespace {
 
@@ -44,18 +43,6 @@ protected:
     FilterHost host_;
     HostParamBlock before_{};
 };
-
-TEST(ScriptKeys, FollowTheEntryNumbersAndEndWithZero) {
-    const std::pair<int, const char*> entries[] = {{0, "pVer"}, {7, "pMhe"}, {24, "pTpa"}, {37, "pEpa"},
-                                                   {51, "pLh2"}, {58, "pLsd"}};
-    for (const auto& [index, key] : entries) {
-        EXPECT_EQ(ScriptKeys()[std::size_t(index)], Descriptor_KeyFromName(key)) << key;
-        EXPECT_EQ(ScriptIndexOfKey(Descriptor_KeyFromName(key)), index) << key;
-    }
-    EXPECT_EQ(ScriptKeys()[59], 0u);
-    EXPECT_EQ(ScriptIndexOfKey(FourCharCode("pXyz")), -1);
-    EXPECT_EQ(ScriptIndexOfKey(0), -1);
-}
 
 // A partial descriptor changes its own entries only, clamped to their
 // ranges; unknown keys are skipped, and the keys it lacks are no failure.
@@ -104,18 +91,6 @@ TEST_F(ScriptParams, FailedReadEndsTheStartWithoutRendering) {
     EXPECT_EQ(Replay({Text("pMhe", "not a number")}), kErrDescriptorWrongType);
     EXPECT_EQ(host_.Image().pixels, image.pixels);
     EXPECT_EQ(host_.Stats().strips, 0);
-}
-
-TEST_F(ScriptParams, PlayInfoDecidesTheDialog) {
-    const morvanel_test::ScopedNoDisplay noDisplay;
-    host_.SetRecordedDescriptor({Integer("pMhe", 50)}, kPlayDialogDisplay);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(host_.RunFilter(Entry(), false), kResultUserCanceled);
-    testing::internal::GetCapturedStderr();
-    // The recorded value reached the block; the dialog (no display) cleared the flag.
-    HostParamBlock after = After();
-    EXPECT_EQ(*HostParamBlockInt(after, 7), 50);
-    EXPECT_EQ(after.ShowDialog, 0);
 }
 
 TEST_F(ScriptParams, IncompleteReadProcsLeaveTheBlockAsItIs) {
