@@ -42,8 +42,6 @@ TEST(Lighting, FlatTopColours) {
         std::function<void(ShadeBaseSt&)> configure;
         Bgr8 centre;
     } cases[] = {
-        // Material red 255 times 128/256; green and blue stay 0.
-        {"ambient only", [](ShadeBaseSt& b) { b.lightPower[0] = 50 * 256 / 100; }, {0, 0, 127}},
         // No light at all: sol[0] = 255, so 255 * 255 / 256.
         {"full solarization", [](ShadeBaseSt& b) { b.pMsl = 256; }, {0, 0, 254}},
         // A material colour below 0 (as a damaged style file may hold) stays
@@ -74,14 +72,8 @@ TEST(Lighting, FlatTopColours) {
              b.lightAngleV[1] = 0;
          },
          {255, 255, 255}},
-        // Gamma red +100 (256 in the block): gamma 9 applied to 127.
-        {"gamma red",
-         [](ShadeBaseSt& b) {
-             b.lightPower[0] = 128;
-             b.pMgr = 256;
-         },
-         {0, 0, gamma9[127]}},
-        // Each channel has its own table: gamma 9 on blue only.
+        // Ambient light only: material colours times 128/256.  Each channel
+        // has its own gamma table: gamma 9 (+100, 256 in the block) on blue only.
         {"gamma blue",
          [](ShadeBaseSt& b) {
              b.lightPower[0] = 128;

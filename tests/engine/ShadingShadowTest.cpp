@@ -44,7 +44,7 @@ TEST(MakeShadow, OffsetFollowsTheLightAndComposites) {
     EXPECT_EQ(*s.mask.CommitLine(40, 75), 0);
 }
 
-TEST(MakeShadow, DarkensTheImageCopyOnlyWhenItFitsTheMask) {
+TEST(MakeShadow, DarkensTheImageCopyByTheDensity) {
     // Inside a render the copy is refreshed first and darkened by the
     // density: 255 * 128 * 128 / 65536 = 63 with a half-opaque material.
     TestScene s;
@@ -56,27 +56,6 @@ TEST(MakeShadow, DarkensTheImageCopyOnlyWhenItFitsTheMask) {
     EXPECT_EQ(copied[0], 120 - 63);
     EXPECT_EQ(copied[1], 80 - 63);
     EXPECT_EQ(copied[2], 0);
-
-    // Run on its own, the stage finds no copy: it draws the shadow and
-    // leaves the missing copy alone.
-    TestScene alone;
-    OffsetScene(alone);
-    alone.block.colorWeight = 128;
-    ShadingBase fresh;
-    EXPECT_EQ(fresh.MakeShadow(&alone.block, 0, 100), 1);
-    EXPECT_EQ(ShadowAt(fresh, 35, 40), 63);
-    EXPECT_FALSE(fresh.ImageCopy().IsValid());
-
-    // A copy left by a render of a smaller image is not written either.
-    TestScene small;
-    MakeScene(small, 20, 20, Disc(10, 10, 5));
-    small.block.colorWeight = 128;
-    ShadingBase reused;
-    ASSERT_EQ(reused.Shading(&small.block, 0, 100), 1);
-    EXPECT_EQ(reused.MakeShadow(&alone.block, 0, 100), 1);
-    EXPECT_EQ(reused.ImageCopy().GetWidth(), 20);
-    const uint8_t* untouched = reused.ImageCopy().CommitLine(15, 15);
-    EXPECT_EQ(untouched[0], 120);
 }
 
 }  // namespace

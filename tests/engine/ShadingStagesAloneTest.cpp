@@ -25,6 +25,8 @@ TEST(StagesAlone, MapsOfAnotherShapeAreNotAddressed) {
     EveryStage(large.block, picture, picture);
     const std::vector<uint8_t> image = Bytes(large.image);
     const std::vector<uint8_t> mask = Bytes(large.mask);
+    ASSERT_EQ(engine.ImageCopy().GetWidth(), 30);
+    const std::vector<uint8_t> copy = Bytes(engine.ImageCopy());
     ShadeBaseSt& b = large.block;
     EXPECT_EQ(engine.TextureMapping(&b, 0, 100), 0);
     EXPECT_EQ(engine.ForeGroundMapping(&b, 0, 100), 0);
@@ -35,6 +37,9 @@ TEST(StagesAlone, MapsOfAnotherShapeAreNotAddressed) {
     engine.CompositeShadow(&b);
     EXPECT_TRUE(Bytes(large.image) == image);
     EXPECT_TRUE(Bytes(large.mask) == mask);
+    // The shadow stage draws a map of its own but leaves the smaller image copy.
+    EXPECT_EQ(engine.MakeShadow(&b, 0, 100), 1);
+    EXPECT_TRUE(Bytes(engine.ImageCopy()) == copy);
 
     // The same scene through a render is shaded, and its stages then run.
     ASSERT_EQ(engine.Shading(&b, 0, 100), 1);

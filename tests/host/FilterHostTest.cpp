@@ -1,6 +1,5 @@
 // The filter host driven by small test plug-ins written here: strips with
-// padding, the moment outData reaches the image, the selection and refused
-// requests.  Progress, aborts, the data slot and the parameters are checked
+// padding, the selection and refused requests.  Progress, aborts, the data slot and the parameters are checked
 // with the real plug-in.
 #include <gtest/gtest.h>
 
@@ -67,15 +66,10 @@ TEST_F(FilterHostTest, StripsWithPaddingChangeOnlyTheFilterRectangle) {
     host.SetFilterRect({1, 2, 8, 7});  // top, left, bottom, right
     host.SetRowPadding(5);
     std::vector<int32_t> rowBytes;
-    // Whether the first strip's output has reached the image, after each
-    // strip is written: outData is a buffer of its own, taken in at the next
-    // call (and the last strip at return).
-    std::vector<bool> firstStripInImage;
     startBody = [&](FilterRecord& r) {
         ForEachStrip(r, [&](FilterRecord& rec, int16_t top) {
             rowBytes.push_back(rec.inRowBytes);
             InvertStrip(rec, top);
-            firstStripInImage.push_back(host.Image().Pixel(2, 1)[0] != original.Pixel(2, 1)[0]);
         });
     };
     ASSERT_EQ(host.RunFilter(TestPluginMain, false), 0);
@@ -85,7 +79,6 @@ TEST_F(FilterHostTest, StripsWithPaddingChangeOnlyTheFilterRectangle) {
     EXPECT_EQ(host.Stats().paddingWrites, 0);
     ASSERT_FALSE(rowBytes.empty());
     EXPECT_EQ(rowBytes[0], 5 * 4 + 5);
-    EXPECT_EQ(firstStripInImage, (std::vector<bool>{false, true, true}));
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
             for (int p = 0; p < 4; ++p) {

@@ -55,9 +55,6 @@ TEST(HostAction, MalformedFilesAreRefusedWithAReason) {
         EXPECT_FALSE(error.empty()) << name;
         EXPECT_EQ(action.playInfo, kPlayDialogSilent) << name;  // untouched
     }
-    HostActionSt action;
-    std::string error;
-    EXPECT_FALSE(HostAction_Load(dir.file("absent.json"), action, error));
 }
 
 }  // namespace

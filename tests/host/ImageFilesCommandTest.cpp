@@ -34,7 +34,6 @@ TEST_F(ImageFilesCommand, FormatsAndAlpha) {
         {"PHOTO.JPG", "OUT.PNG", "\x89PNG", 3},
         {"PHOTO.JPG", "out.Tif", "II*", 3, "OUT.PNG"},
         {"misnamed.bmp", "out.JpEg", "\xFF\xD8\xFF", 3},
-        {"misnamed.bmp", "OUT.BMP", "BM", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.in) + " -> " + c.out);
@@ -94,9 +93,6 @@ TEST_F(ImageFilesCommand, FormatsWithoutAlphaGetABackground) {
         // Opaque pixels are the rendered colours whatever the background.
         EXPECT_EQ(rgb(out, 24, 20), rgb(kept, 24, 20));
     }
-    ASSERT_EQ(Run({"apply", in, "-o", File("white.jpg")}), kExitOk) << errors_;
-    EXPECT_GE(LoadImage(File("white.jpg")).Pixel(0, 0)[1], 250);
-
     // A layer without alpha is written as it is.
     Write("flat.png", DiscImage(48, 40, 3));
     ASSERT_EQ(Run({"apply", File("flat.png"), "-o", File("flat-white.bmp")}), kExitOk) << errors_;

@@ -128,32 +128,8 @@ TEST(HostExchangeLoad, RefusesWhatItCannotRead) {
 
 int DirectBlend(int in, int c, int a) { return in + ((c - in) * a) / 255; }
 
-// Differences of both signs, truncated toward zero, on every byte.
-TEST(HostExchangeSave, BlendsToTheByteThroughPaddedStrips) {
-    const HostImageSt before = PatternImage(11, 9, 3);
-    FilterHost host(before, {});
-    ASSERT_GT(host.RowPadding(), 0);
-    Bitmaps bitmaps(11, 9);
-    for (int32_t line = 0; line < 9; ++line)
-        for (int32_t x = 0; x < 11; ++x) {
-            uint8_t* bgr = bitmaps.colour.CommitLine(line) + x * 3;
-            bgr[2] = static_cast<uint8_t>(255 - x * 11);
-            bgr[1] = static_cast<uint8_t>(line * 29);
-            bgr[0] = static_cast<uint8_t>(x * line * 5);
-            bitmaps.alpha.CommitLine(line)[x] = static_cast<uint8_t>((x * 37 + line * 53) % 256);
-        }
-    Save(host, bitmaps, false);
-    for (int32_t y = 0; y < 9; ++y)
-        for (int32_t x = 0; x < 11; ++x) {
-            const int a = bitmaps.Alpha(x, 8 - y);
-            const uint8_t* bgr = bitmaps.colour.CommitLine(8 - y) + x * 3;
-            const uint8_t* in = before.Pixel(x, y);
-            const uint8_t* out = host.Image().Pixel(x, y);
-            for (int p = 0; p < 3; ++p) ASSERT_EQ(out[p], DirectBlend(in[p], bgr[2 - p], a)) << x << "," << y << "," << p;
-        }
-}
-
-// One row of five pixels painted (10, 20, 30) with the given alpha: the
+// One row of five pixels painted (10, 20, 30) with the given alpha, blended
+// into the pattern with differences of both signs truncated toward zero: the
 // transparency plane keeps the larger alpha and loses the pixels of alpha 0
 // with eraseOutside; four planes without one take the colours and alpha.
 TEST(HostExchangeSave, TransparencyRules) {

@@ -1,5 +1,5 @@
-// The render command: masks from alpha or a selection, refused arguments,
-// and the output against a render through the driver.
+// The render command: its output against a render through the driver, and
+// refused arguments.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -71,25 +71,13 @@ TEST(RenderCommand, MatchesTheDriver) {
     EXPECT_NE(colour.CommitLine(35, 45)[2], 200);
 }
 
-TEST(RenderCommand, SelectionFileAndErrors) {
+TEST(RenderCommand, RefusedArguments) {
     TempDir dir;
     ScopedHome home(dir);
     const std::string in = dir.file("in.png");
     WriteInput(in);
-    // An all-black selection: nothing is shaded, alpha is the selection.
-    DibEx grey(1);
-    grey.Setup(90, 70, 24);
-    grey.Fill(0, 0, 0);
-    ASSERT_EQ(RgbaPng_Save(dir.file("sel.png"), &grey, nullptr), 1);
     std::ostringstream o;
     std::ostringstream e;
-    ASSERT_EQ(RenderCommand({in, dir.file("out.png"), "--selection=" + dir.file("sel.png")}, o, e), 0);
-    DibEx colour(1);
-    DibEx alpha(1);
-    ASSERT_EQ(RgbaPng_Load(dir.file("out.png"), &colour, &alpha), 1);
-    EXPECT_EQ(alpha.CommitLine(35, 45)[0], 0);
-    EXPECT_EQ(colour.CommitLine(35, 45)[2], 200);
-
     EXPECT_EQ(RenderCommand({in}, o, e), 1);
     EXPECT_EQ(RenderCommand({in, dir.file("x.png"), "pNope=1"}, o, e), 1);
     EXPECT_EQ(RenderCommand({dir.file("missing.png"), dir.file("x.png")}, o, e), 2);
