@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "EngineColour.h"
 #include "ImageFunc.h"
@@ -13,14 +14,54 @@
 
 namespace {
 
-struct TextureSampler {
-    ByteMap pixels;
-    int32_t width;
-    int32_t height;
+// The texture as 32-bit texels, colour and opacity, with one more column and
+// one more row that repeat the first ones: the bilinear neighbours of the
+// last column and row need no wrap test, and the opacity of a texel is
+// looked up once per render instead of four times per pixel.
+class TexelTable {
+public:
+    struct Texel {
+        Bgr colour;
+        int32_t opacity;
+    };
 
-    explicit TextureSampler(DibEx& texture)
-        : pixels(texture), width(texture.GetWidth()), height(texture.GetHeight()) {}
-    Bgr At(int32_t u, int32_t v) const { return ReadBgr(pixels.Row(v) + u * 3); }
+    TexelTable(DibEx& texture, const MathTbl& weightCurve, const MathTbl& contrast)
+        : width(texture.GetWidth()), height(texture.GetHeight()), stride_(width + 1),
+          texels_(static_cast<size_t>(stride_) * (height + 1)) {
+        const ByteMap pixels(texture);
+        for (int32_t v = 0; v <= height; ++v) {
+            const uint8_t* row = pixels.Row(v == height ? 0 : v);
+            for (int32_t u = 0; u <= width; ++u) {
+                const uint8_t* p = row + (u == width ? 0 : u) * 3;
+                const int32_t opacity = contrast[weightCurve[Luma(ReadBgr(p))]];
+                texels_[static_cast<size_t>(v) * stride_ + u] =
+                    static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                    static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(opacity) << 24;
+            }
+        }
+    }
+
+    // The texel (u, v) and its right, lower and lower right neighbours.
+    void Corners(int32_t u, int32_t v, Texel& p, Texel& q, Texel& p1, Texel& q1) const {
+        const uint32_t* t = texels_.data() + static_cast<size_t>(v) * stride_ + u;
+        p = Unpack(t[0]);
+        q = Unpack(t[1]);
+        p1 = Unpack(t[stride_]);
+        q1 = Unpack(t[stride_ + 1]);
+    }
+
+    const int32_t width;
+    const int32_t height;
+
+private:
+    static Texel Unpack(uint32_t t) {
+        return {{static_cast<int32_t>(t & 255), static_cast<int32_t>(t >> 8 & 255),
+                 static_cast<int32_t>(t >> 16 & 255)},
+                static_cast<int32_t>(t >> 24)};
+    }
+
+    int32_t stride_;
+    std::vector<uint32_t> texels_;
 };
 
 int64_t Wrap(int64_t value, int64_t period) {
@@ -63,9 +104,8 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
         shapeChanged = 1;
     }
 
-    const TextureSampler texture(*b.texture);
-    const int32_t tw = texture.width;
-    const int32_t th = texture.height;
+    const int32_t tw = b.texture->GetWidth();
+    const int32_t th = b.texture->GetHeight();
     const double scale = 10000.0 * std::pow((101 - b.pTsc) * 0.01, 4.0) *
                          std::sqrt(static_cast<double>(tw) * tw + static_cast<double>(th) * th) /
                          b.standardSize;
@@ -121,7 +161,16 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     const int32_t hr = mapH / 2;
     const int64_t spanU = static_cast<int64_t>(tw) * 256;
     const int64_t spanV = static_cast<int64_t>(th) * 256;
-    const auto opacity = [&](const Bgr& c) -> int32_t { return contrast[weightCurve[Luma(c)]]; };
+    const int64_t shiftU = originX - ox;
+    const int64_t shiftV = originY - oy;
+    const TexelTable texture(*b.texture, weightCurve, contrast);
+    // The height change of each luma of the plain texture colour (a blend of
+    // texels stays within 0..255).
+    int64_t bumpOfLuma[256] = {};
+    if (bump != 0)
+        for (int32_t luma = 0; luma < 256; ++luma) bumpOfLuma[luma] = (bumpCurve[contrast[luma]] - 128) * bump / 128;
+    // The relief bends the texture: higher parts show it larger.
+    const auto scaleAt = [&](int32_t h) { return scale / (1.0 + h * bend); };
     SetupProgress(start, end, mapH - 2 * kMapBorder);
 
     // Each row reads and writes only its own row of every map.
@@ -134,43 +183,42 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
             int32_t* hRow = heights.Row(r);
             const int32_t* source = bump != 0 ? unbumped.Row(r) : hRow;
             uint8_t* out = mapped.Row(r);
+            // Neighbouring pixels often share a height: the scale and the row's
+            // texture line are worked out again only when it changes.
+            int32_t scaledHeight = 0;
+            double s = scaleAt(0);
+            int64_t v0 = Wrap(TruncateWide((r - hr) * s) + shiftV, spanV);
             for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
                 if (m[c + o.left - kMapBorder] == 0) continue;
                 const int32_t h = source[c];
-                const double s = scale / (1.0 + h * bend);
-                const int64_t u0 = Wrap(TruncateWide((c - hc) * s) + originX - ox, spanU);
-                const int64_t v0 = Wrap(TruncateWide((r - hr) * s) + originY - oy, spanV);
+                if (h != scaledHeight) {
+                    scaledHeight = h;
+                    s = scaleAt(h);
+                    v0 = Wrap(TruncateWide((r - hr) * s) + shiftV, spanV);
+                }
+                const int64_t u0 = Wrap(TruncateWide((c - hc) * s) + shiftU, spanU);
                 const int32_t fx = static_cast<int32_t>(u0 & 255);
                 const int32_t fy = static_cast<int32_t>(v0 & 255);
-                const int32_t u = static_cast<int32_t>(u0 / 256);
-                const int32_t v = static_cast<int32_t>(v0 / 256);
-                const int32_t un = u + 1 == tw ? 0 : u + 1;
-                const int32_t vn = v + 1 == th ? 0 : v + 1;
-                const Bgr p = texture.At(u, v);
-                const Bgr q = texture.At(un, v);
-                const Bgr p1 = texture.At(u, vn);
-                const Bgr q1 = texture.At(un, vn);
-                Bgr row0 = BlendShift(p, q, fx);
-                Bgr row1 = BlendShift(p1, q1, fx);
+                TexelTable::Texel p, q, p1, q1;
+                texture.Corners(static_cast<int32_t>(u0 >> 8), static_cast<int32_t>(v0 >> 8), p, q, p1, q1);
+                Bgr row0 = BlendShift(p.colour, q.colour, fx);
+                Bgr row1 = BlendShift(p1.colour, q1.colour, fx);
                 const Bgr plain = BlendShift(row0, row1, fy);
-                const int32_t luma = Luma(plain);
 
                 Bgr colour = plain;
                 int32_t w = 0;
                 if (blend >= 1) {
                     // Threshold-aware blend: opaque and transparent texture parts
                     // keep crisp colours where they meet.
-                    int32_t wP = opacity(p);
-                    const int32_t wQ = opacity(q);
-                    int32_t wP1 = opacity(p1);
-                    const int32_t wQ1 = opacity(q1);
-                    if (!(wP > 128 && wQ > 128)) {
-                        wP += (wQ - wP) * fx >> 8;
-                        if (wQ > 0) row0 = q;
+                    int32_t wP = p.opacity;
+                    int32_t wP1 = p1.opacity;
+                    if (!(wP > 128 && q.opacity > 128)) {
+                        wP += (q.opacity - wP) * fx >> 8;
+                        if (q.opacity > 0) row0 = q.colour;
                     }
-                    if (!(wP1 > 128 && wQ1 > 128)) {
-                        wP1 += (wQ1 - wP1) * fx >> 8;
-                        if (wQ1 > 0) row1 = q1;
+                    if (!(wP1 > 128 && q1.opacity > 128)) {
+                        wP1 += (q1.opacity - wP1) * fx >> 8;
+                        if (q1.opacity > 0) row1 = q1.colour;
                     }
                     Bgr chosen;
                     if (wP > 128 && wP1 > 128) {
@@ -188,7 +236,7 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
                 px[3] = static_cast<uint8_t>(w);
 
                 if (bump != 0) {
-                    const int64_t raised = h + (bumpCurve[contrast[luma]] - 128) * bump / 128;
+                    const int64_t raised = h + bumpOfLuma[Luma(plain)];
                     const int32_t nh = static_cast<int32_t>(std::clamp<int64_t>(raised, 0, INT32_MAX));
                     hRow[c] = nh;
                     pieceMaximum = std::max(pieceMaximum, nh);
