@@ -1,6 +1,10 @@
 #pragma once
 // Colour helpers shared by the texture and foreground mappings.
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 
 #include "EngineMaps.h"
 #include "HclColor.h"
@@ -57,36 +61,60 @@ struct ColourAdjustment {
 };
 
 // The adjustment of recently seen colours: neighbouring pixels of a texture
-// or foreground often share a colour, and the two conversions cost more than
-// a look-up.  Each thread keeps its own.
+// or foreground often share a colour, along a row and from one row to the
+// next, and the two conversions cost more than a look-up.  Each thread keeps
+// its own cache from row to row for one render (`render` tells the renders
+// apart: take a new one with NewRender for every pass).
 class AdjustedColours {
 public:
-    explicit AdjustedColours(const ColourAdjustment& adjust) : adjust_(adjust) {
-        for (uint32_t& key : keys_) key = kEmpty;
+    static uint64_t NewRender() {
+        static std::atomic<uint64_t> renders{0};
+        return ++renders;
+    }
+
+    static AdjustedColours& ForThread(const ColourAdjustment& adjust, uint64_t render) {
+        thread_local std::unique_ptr<AdjustedColours> cache;
+        if (!cache) cache = std::make_unique<AdjustedColours>();
+        if (cache->render_ != render) {
+            cache->adjust_ = &adjust;
+            cache->render_ = render;
+            std::fill(std::begin(cache->entries_), std::end(cache->entries_), kEmpty);
+        }
+        return *cache;
     }
 
     void Apply(Bgr& c) {
-        if (!adjust_.on) return;
+        if (!adjust_->on) return;
         if ((static_cast<uint32_t>(c.b) | static_cast<uint32_t>(c.g) | static_cast<uint32_t>(c.r)) > 255) {
-            adjust_.Apply(c);  // an overshooting blend: not worth keeping
+            adjust_->Apply(c);  // an overshooting blend: not worth keeping
             return;
         }
         const uint32_t key = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 |
                              static_cast<uint32_t>(c.b);
         const uint32_t slot = (key * 2654435761u) >> (32 - kBits);
-        if (keys_[slot] != key) {
+        uint64_t entry = entries_[slot];
+        if (static_cast<uint32_t>(entry) != key) {
             Bgr adjusted = c;
-            adjust_.Apply(adjusted);
-            keys_[slot] = key;
-            values_[slot] = adjusted;
+            adjust_->Apply(adjusted);
+            entry = static_cast<uint64_t>(Pack(adjusted)) << 32 | key;
+            entries_[slot] = entry;
         }
-        c = values_[slot];
+        c = Unpack(static_cast<uint32_t>(entry >> 32));
     }
 
 private:
-    static constexpr int kBits = 11;
-    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
-    const ColourAdjustment& adjust_;
-    uint32_t keys_[1 << kBits];
-    Bgr values_[1 << kBits];
+    // An adjusted colour is within 0..255 per channel.
+    static uint32_t Pack(const Bgr& c) {
+        return static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | static_cast<uint32_t>(c.b);
+    }
+    static Bgr Unpack(uint32_t p) {
+        return {static_cast<int32_t>(p & 255), static_cast<int32_t>(p >> 8 & 255), static_cast<int32_t>(p >> 16)};
+    }
+
+    static constexpr int kBits = 14;
+    // The low half of an entry is its colour key, which never exceeds 24 bits.
+    static constexpr uint64_t kEmpty = 0xFFFFFFFFu;
+    const ColourAdjustment* adjust_ = nullptr;
+    uint64_t render_ = 0;
+    uint64_t entries_[1 << kBits];
 };

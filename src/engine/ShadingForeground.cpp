@@ -73,8 +73,9 @@ int ShadingBase::ForeGroundMapping(ShadeBaseSt* block, int start, int end) {
         columnU[c] = static_cast<int64_t>(c + o.left - kMapBorder) * ww / imageW + left;
 
     // Each row writes only its own row of the map.
+    const uint64_t render = AdjustedColours::NewRender();
     const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
-        AdjustedColours adjusted(adjust);
+        AdjustedColours& adjusted = AdjustedColours::ForThread(adjust, render);
         for (int32_t r = firstRow; r < endRow; ++r) {
             const int32_t y = r + o.top - kMapBorder;
             const int64_t rowV = y * wh / imageH + top;

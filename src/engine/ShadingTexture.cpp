@@ -175,8 +175,9 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
 
     // Each row reads and writes only its own row of every map.
     std::mutex maximumMutex;
+    const uint64_t render = AdjustedColours::NewRender();
     const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
-        AdjustedColours adjusted(adjust);
+        AdjustedColours& adjusted = AdjustedColours::ForThread(adjust, render);
         int32_t pieceMaximum = 0;
         for (int32_t r = firstRow; r < endRow; ++r) {
             const uint8_t* m = mask.Row(r + o.top - kMapBorder);
