@@ -174,14 +174,14 @@ bool ShadingBase::DistancePass(int pass, int32_t w, int32_t h) {
                 const int32_t a = row[c - dx];
                 const int32_t b = prev[c];
                 const int32_t diagonal = prev[c - dx];
-                // Every candidate of the refinement lies at least 256 above
-                // the nearest of the three neighbours, and a distance left by
-                // an earlier pass is at most the largest: one within 256 of
-                // that neighbour stays as it is.
-                if (d > std::min({a, b, diagonal}) + 256) {
-                    d = RefineDistance(d, a, b, diagonal, t);
-                    row[c] = d;
-                }
+                // The sub-pixel candidates all lie at least 256 above the
+                // nearest of the three neighbours.  When the distance (or a
+                // whole step to a neighbour) is already that near, the search
+                // cannot lower it.
+                const int32_t direct = std::min({d, a + 256, b + 256, diagonal + 362});
+                d = direct <= std::min({a, b, diagonal}) + 256 ? std::min(direct, kMaxDistance)
+                                                               : RefineDistance(d, a, b, diagonal, t);
+                row[c] = d;
                 maximum = std::max(maximum, d);
             }
             rowsDone[static_cast<size_t>(k)].store(j + 1, std::memory_order_release);
