@@ -21,3 +21,28 @@ private:
     int64_t divisor_;
     uint64_t reciprocal_;
 };
+
+// Division of dividends below 2^31 by one divisor (1 .. 2^31): a 32-bit
+// multiplier and a shift give exactly the quotient, with nothing but a
+// widening multiplication per dividend, so loops over many of them are
+// vectorised.  With l = ceil(log2 divisor), the multiplier
+// ceil(2^(31+l) / divisor) is below 2^32 and exceeds 2^(31+l) / divisor by
+// less than 1, an error below 1 / divisor for every such dividend.
+class DivideSmallBy {
+public:
+    explicit DivideSmallBy(uint32_t divisor) : shift_(31 + CeilLog2(divisor)) {
+        multiplier_ = static_cast<uint32_t>(((uint64_t{1} << shift_) + divisor - 1) / divisor);
+    }
+
+    uint32_t operator()(uint32_t n) const { return static_cast<uint32_t>((uint64_t{n} * multiplier_) >> shift_); }
+
+private:
+    static int CeilLog2(uint32_t v) {
+        int l = 0;
+        while ((uint64_t{1} << l) < v) ++l;
+        return l;
+    }
+
+    int shift_;
+    uint32_t multiplier_ = 0;
+};
