@@ -46,11 +46,14 @@ int ShadingBase::BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trac
     const IntMap dst(to);
     const int32_t width = src.Width();
     const int32_t height = src.Height();
-    const DivideBy byWindow(2 * radius + 1);
     int32_t* allSums = columnSums.CommitAs<int32_t>();
     std::mutex maximumMutex;
     // Each band keeps the running sums of its own columns.
     const auto filterColumns = [&](int32_t left, int32_t right) {
+        // The sums are non-negative int32 values.  A divider of the band's
+        // own is known not to change while the rows are written, so the
+        // division is vectorised.
+        const DivideSmallBy byWindow(static_cast<uint32_t>(2 * radius + 1));
         int32_t* sums = allSums + left;
         const int32_t count = right - left;
         std::fill(sums, sums + count, 0);
@@ -61,7 +64,7 @@ int ShadingBase::BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trac
         int32_t maximum = 0;
         for (int32_t y = 0; y < height; ++y) {
             int32_t* out = dst.Row(y) + left;
-            for (int32_t x = 0; x < count; ++x) out[x] = static_cast<int32_t>(byWindow(sums[x]));
+            for (int32_t x = 0; x < count; ++x) out[x] = static_cast<int32_t>(byWindow(static_cast<uint32_t>(sums[x])));
             if (trackMaximum)
                 for (int32_t x = 0; x < count; ++x) maximum = std::max(maximum, out[x]);
             if (y - radius >= 0) {
