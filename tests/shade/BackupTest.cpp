@@ -4,11 +4,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "BackupText.h"

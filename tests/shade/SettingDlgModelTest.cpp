@@ -2,7 +2,6 @@
 // the folder check on real folders, and OK writing the items back.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
