@@ -21,7 +21,17 @@ struct Light {
     double y = 0.0;
     double z = 0.0;
     double strength = 0.0;  // specular strength
+    double faintBelow = 0.0;  // reflections below this add no highlight
 };
+
+// The reflection below which pow(r, exponent) * strength stays below 1 in
+// magnitude and so truncates to 0: the power need not be taken there.  The
+// bound is lowered by a millionth, far more than the rounding of the power,
+// the product and the bound itself; exponents below 1 get no bound.
+double FaintBelow(double strength, double exponent) {
+    if (!(exponent >= 1.0) || strength == 0.0) return 0.0;
+    return std::pow(1.0 / std::abs(strength), 1.0 / exponent) * (1.0 - 1e-6);
+}
 
 // Everything of the loop that does not depend on the pixel.
 struct LightingSetup {
@@ -62,9 +72,9 @@ NormalShade ShadeNormal(const LightingSetup& s, int32_t ambient, int32_t nx, int
         const double d = std::clamp(nX * light.x + nY * light.y + nZ * light.z, 0.0, 1.0);
         diffuse += static_cast<int32_t>(256.0 * d) * light.power / 256;
         const double rz = std::clamp(2.0 * nZ * d - light.z, 0.0, 1.0);
-        // The power is the costliest step; without strength, or at r = 0
-        // with a positive exponent, it adds 0.
-        if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0))
+        // The power is the costliest step; without strength, at a faint
+        // reflection, or at r = 0 with a positive exponent, it adds 0.
+        if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0) && rz >= light.faintBelow)
             out.highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
     }
     const int32_t l = std::min(diffuse, 256);
@@ -165,6 +175,7 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     s.foregroundInUse = foregroundMapped && s.foregroundWeight > 0;
     if (foregroundMapped)
         for (Light& light : s.lights) light.strength += s.foregroundWeight;
+    for (Light& light : s.lights) light.faintBelow = FaintBelow(light.strength, s.exponent);
 
     const IntMap heights(heightMap);
     const ByteMap image(*b.image);
