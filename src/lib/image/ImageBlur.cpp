@@ -93,7 +93,6 @@ std::vector<Span> BlurHorizontally(DibEx* from, DibEx* to, int32_t radius, WorkP
 void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Span>& spans, int64_t* sums,
                     WorkPool& pool) {
     constexpr int32_t kBandBytes = 256;
-    const DivideBy byWindow(2 * int64_t{radius} + 1);
     const int32_t height = from->GetHeight();
     const int32_t bytes = from->GetWidth() * from->GetBytesPerPixel();
     const Lines source = LinesOf(from);
@@ -125,29 +124,45 @@ void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Sp
     if (columns.Empty()) return;
 
     const int32_t width = columns.end - columns.first;
-    pool.ForEach((width + kBandBytes - 1) / kBandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
-        const auto left = static_cast<int32_t>(columns.first + firstBand * kBandBytes);
-        const int32_t count = static_cast<int32_t>(std::min<int64_t>(columns.first + endBand * kBandBytes, columns.end)) - left;
-        int64_t* band = sums + left;
-        std::fill(band, band + count, 0);
-        const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{firstOut} + radius, height - 1));
-        for (auto line = static_cast<int32_t>(std::max<int64_t>(int64_t{firstOut} - radius, 0)); line <= last; ++line) {
-            const uint8_t* in = source.Line(line) + left;
-            for (int32_t i = 0; i < count; ++i) band[i] += in[i];
-        }
-        for (int32_t line = firstOut; line < endOut; ++line) {
-            uint8_t* out = target.Line(line) + left;
-            for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(byWindow(band[i]));
-            if (int64_t{line} - radius >= 0) {
-                const uint8_t* leaving = source.Line(line - radius) + left;
-                for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
+    const auto filterBands = [&](const auto& byWindow) {
+        pool.ForEach((width + kBandBytes - 1) / kBandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
+            // A copy of its own, which no store to the lines can change, lets
+            // the division loop be vectorised.
+            const auto divide = byWindow;
+            const auto left = static_cast<int32_t>(columns.first + firstBand * kBandBytes);
+            const int32_t count =
+                static_cast<int32_t>(std::min<int64_t>(columns.first + endBand * kBandBytes, columns.end)) - left;
+            int64_t* band = sums + left;
+            std::fill(band, band + count, 0);
+            const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{firstOut} + radius, height - 1));
+            for (auto line = static_cast<int32_t>(std::max<int64_t>(int64_t{firstOut} - radius, 0)); line <= last;
+                 ++line) {
+                const uint8_t* in = source.Line(line) + left;
+                for (int32_t i = 0; i < count; ++i) band[i] += in[i];
             }
-            if (int64_t{line} + radius + 1 < height) {
-                const uint8_t* entering = source.Line(line + radius + 1) + left;
-                for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
+            for (int32_t line = firstOut; line < endOut; ++line) {
+                uint8_t* out = target.Line(line) + left;
+                for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(divide(band[i]));
+                if (int64_t{line} - radius >= 0) {
+                    const uint8_t* leaving = source.Line(line - radius) + left;
+                    for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
+                }
+                if (int64_t{line} + radius + 1 < height) {
+                    const uint8_t* entering = source.Line(line + radius + 1) + left;
+                    for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
+                }
             }
-        }
-    });
+        });
+    };
+    // A column's sum is at most 255 times the lines of its window: below 2^31
+    // the small divider gives the same quotients.
+    const int64_t window = 2 * int64_t{radius} + 1;
+    if (window <= (int64_t{1} << 31) && 255 * std::min<int64_t>(window, height) < (int64_t{1} << 31)) {
+        const DivideSmallBy small(static_cast<uint32_t>(window));
+        filterBands([small](int64_t sum) { return small(static_cast<uint32_t>(sum)); });
+    } else {
+        filterBands(DivideBy(window));
+    }
 }
 
 }  // namespace
