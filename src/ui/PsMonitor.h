@@ -24,11 +24,6 @@ void MonitorBlend(DibEx& render, DibEx& mask, DibEx& original, const tagRECT& re
 
 class PsMonitor : public QWidget, public PsControl {
     Q_OBJECT
-    Q_PROPERTY(bool zoomed READ IsZoom)
-    Q_PROPERTY(bool dragging READ IsDragging)
-    Q_PROPERTY(QRect viewRect READ ViewQRect)
-    Q_PROPERTY(QRect previewRect READ PreviewQRect)
-    Q_PROPERTY(QImage shownImage READ ShownImage)
 public:
     static constexpr int kFrame = 2;
 
