@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "ImageFunc.h"
+#include "MapRows.h"
 #include "WorkPool.h"
 
 namespace {
@@ -52,18 +53,6 @@ bool StripDelivered(const FilterRecord& r, int16_t top, int16_t bottom, bool nee
            (!needOut || (RowsKept(r.outRect, top, bottom) && RowsFit(r.outData, r.outRowBytes, width * r.planes))) &&
            (!needMask || (RowsKept(r.maskRect, top, bottom) && RowsFit(r.maskData, r.maskRowBytes, width)));
 }
-
-// The address of each bitmap line, taken once so that rows of a strip can be
-// handled on several threads (DibEx's line cache belongs to one thread).
-class BitmapLines {
-public:
-    explicit BitmapLines(DibEx& dib) : pixels_(dib.CommitPixel()), stride_(dib.GetStride()) {}
-    uint8_t* Line(int32_t line) const { return pixels_ + static_cast<ptrdiff_t>(stride_) * line; }
-
-private:
-    uint8_t* pixels_;
-    int32_t stride_;
-};
 
 // Runs rowFn(line, in, out, mask) for every row of filterRect, strip by
 // strip; the rows of one strip are shared among the work pool's threads, so
@@ -183,13 +172,13 @@ bool HostExchange_Load(FilterRecord& record, int32_t stripRows, DibEx& colour, D
     const int32_t left = record.filterRect.left;
     AlphaBox box;
     std::mutex boxMutex;
-    const BitmapLines colourLines(colour);
-    const BitmapLines alphaLines(alpha);
+    const MapRows<uint8_t> colourLines(colour);
+    const MapRows<uint8_t> alphaLines(alpha);
 
     const bool done = TransferStrips(record, stripRows, false, selection,
                                      [&](int32_t line, const uint8_t* in, uint8_t*, const uint8_t* mask) {
-        uint8_t* bgr = colourLines.Line(line);
-        uint8_t* a = alphaLines.Line(line);
+        uint8_t* bgr = colourLines.Row(line);
+        uint8_t* a = alphaLines.Row(line);
         AlphaBox rowBox;
         for (int32_t x = 0; x < width; ++x, in += planes, bgr += 3) {
             CopyColour(in, bgr);
@@ -221,12 +210,12 @@ bool HostExchange_Save(FilterRecord& record, int32_t stripRows, DibEx& colour, D
     const int32_t width = FilterWidth(record);
     const bool transparency = HasTransparency(record);
     const int planes = record.planes;
-    const BitmapLines colourLines(colour);
-    const BitmapLines alphaLines(alpha);
+    const MapRows<uint8_t> colourLines(colour);
+    const MapRows<uint8_t> alphaLines(alpha);
     const bool done = TransferStrips(record, stripRows, true, false,
                                      [&](int32_t line, const uint8_t* in, uint8_t* out, const uint8_t*) {
-        const uint8_t* bgr = colourLines.Line(line);
-        const uint8_t* a = alphaLines.Line(line);
+        const uint8_t* bgr = colourLines.Row(line);
+        const uint8_t* a = alphaLines.Row(line);
         for (int32_t x = 0; x < width; ++x, in += planes, out += planes, bgr += 3)
             SavePixel(in, bgr, a[x], planes, transparency, eraseOutside, out);
     });

@@ -4,19 +4,10 @@
 
 #include "DivideBy.h"
 #include "ImageFunc.h"
+#include "MapRows.h"
 #include "WorkPool.h"
 
 namespace {
-
-// Lines of a bitmap, by address: the loops below run on several threads and
-// take no commits.
-struct Lines {
-    uint8_t* base;
-    int64_t stride;
-    uint8_t* Line(int32_t line) const { return base + stride * line; }
-};
-
-Lines LinesOf(DibEx* dib) { return {dib->CommitPixel(), dib->GetStride()}; }
 
 // The bytes [first, end) of a line between its first and its last byte that
 // is not 0; first == end when every byte is 0.
@@ -59,14 +50,14 @@ std::vector<Span> BlurHorizontally(DibEx* from, DibEx* to, int32_t radius, WorkP
     const int32_t unit = from->GetBytesPerPixel();
     const int32_t width = from->GetWidth();
     const int32_t bytes = width * unit;
-    const Lines in = LinesOf(from);
-    const Lines out = LinesOf(to);
+    const MapRows<uint8_t> in(*from);
+    const MapRows<uint8_t> out(*to);
     const DivideBy byWindow(2 * int64_t{radius} + 1);
     std::vector<Span> spans(static_cast<size_t>(from->GetHeight()));
     pool.ForEach(from->GetHeight(), std::max<int64_t>(1, 4096 / std::max(width, 1)), [&](int64_t first, int64_t end) {
         for (auto line = static_cast<int32_t>(first); line < end; ++line) {
-            const uint8_t* source = in.Line(line);
-            uint8_t* target = out.Line(line);
+            const uint8_t* source = in.Row(line);
+            uint8_t* target = out.Row(line);
             const Span content = NonZeroBytes(source, bytes);
             if (content.Empty()) {
                 std::fill(target, target + bytes, 0);
@@ -95,8 +86,8 @@ void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Sp
     constexpr int32_t kBandBytes = 256;
     const int32_t height = from->GetHeight();
     const int32_t bytes = from->GetWidth() * from->GetBytesPerPixel();
-    const Lines source = LinesOf(from);
-    const Lines target = LinesOf(to);
+    const MapRows<uint8_t> source(*from);
+    const MapRows<uint8_t> target(*to);
 
     Span columns{bytes, 0};
     int32_t top = height;
@@ -112,7 +103,7 @@ void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Sp
     const auto endOut = static_cast<int32_t>(std::min<int64_t>(int64_t{bottom} + radius, height));
     pool.ForEach(height, std::max<int64_t>(1, 4096 / std::max(bytes, 1)), [&](int64_t first, int64_t end) {
         for (auto line = static_cast<int32_t>(first); line < end; ++line) {
-            uint8_t* out = target.Line(line);
+            uint8_t* out = target.Row(line);
             if (line < firstOut || line >= endOut || columns.Empty()) {
                 std::fill(out, out + bytes, 0);
             } else {
@@ -137,18 +128,18 @@ void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Sp
             const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{firstOut} + radius, height - 1));
             for (auto line = static_cast<int32_t>(std::max<int64_t>(int64_t{firstOut} - radius, 0)); line <= last;
                  ++line) {
-                const uint8_t* in = source.Line(line) + left;
+                const uint8_t* in = source.Row(line) + left;
                 for (int32_t i = 0; i < count; ++i) band[i] += in[i];
             }
             for (int32_t line = firstOut; line < endOut; ++line) {
-                uint8_t* out = target.Line(line) + left;
+                uint8_t* out = target.Row(line) + left;
                 for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(divide(band[i]));
                 if (int64_t{line} - radius >= 0) {
-                    const uint8_t* leaving = source.Line(line - radius) + left;
+                    const uint8_t* leaving = source.Row(line - radius) + left;
                     for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
                 }
                 if (int64_t{line} + radius + 1 < height) {
-                    const uint8_t* entering = source.Line(line + radius + 1) + left;
+                    const uint8_t* entering = source.Row(line + radius + 1) + left;
                     for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
                 }
             }
