@@ -6,8 +6,9 @@
 #   bench/stage-table.sh [BUILD-DIR] [SETTING]
 #
 # SETTING: 0 the default style, 1 with texture and foreground, 2 every stage
-# (the default).  The two runs alternate stage by stage, so that a machine
-# busy with other work slows both alike.
+# (the default), 3 and 4 every stage with smoothing, bevel length and shadow
+# diffusion all at 1 (3) or all at 100 (4).  The two runs alternate stage by
+# stage, so that a machine busy with other work slows both alike.
 set -euo pipefail
 
 calc() { awk "BEGIN { print $1 }"; }

@@ -13,7 +13,10 @@
 
 namespace {
 
-enum class Setting { Defaults, Mapped, Everything };
+// Defaults: a new style; Mapped: with texture and foreground; Everything:
+// every stage on; the last two: every stage on with the smoothing, the bevel
+// length and the shadow's diffusion all at 1 or all at 100.
+enum class Setting { Defaults, Mapped, Everything, NarrowEverything, WideEverything };
 
 // A generated shape: a disc joined to a frame, over a gradient picture, with
 // a generated texture and foreground.
@@ -82,13 +85,21 @@ struct Scene {
             b.pTwi = 40;
             b.pEwi = 76;
         }
-        if (setting == Setting::Everything) {
+        if (setting >= Setting::Everything) {
             b.pMba = 20, b.pMbp = 30, b.pMsm = 20;
             b.colorWeight = 180, b.pMrf = 20, b.pMsl = 25, b.pMsp = 40, b.pMgr = 30;
             b.pTbu = 30, b.pThu = 20, b.pTct = 30;
             b.pEhu = -20, b.pEct = 20;
             b.shadowDiffusion = 10, b.shadowDistance = 30;
         }
+        if (setting == Setting::NarrowEverything) SetRadius(1);
+        if (setting == Setting::WideEverything) SetRadius(100);
+    }
+
+    void SetRadius(int32_t r) {
+        block.pMsm = r;
+        block.pMle = r;
+        block.shadowDiffusion = r;
     }
 
     void Refill() {
@@ -189,22 +200,36 @@ void BM_RenderMegapixels(benchmark::State& state) {
 BENCHMARK(BM_RenderMegapixels)->ArgName("mp")->Arg(1)->Arg(4)->Arg(12)->Unit(benchmark::kMillisecond);
 
 // Every stage at 4000 x 3000 with the smoothing, the bevel length and the
-// shadow's diffusion all at 1 or all at 100: the blurs cost the same.
+// shadow's diffusion all at 1 or all at 100, and with the blurs (smoothing
+// and diffusion) or the bevel length alone at 1 or 100.  The blurs cost the
+// same at every radius; a longer bevel has more sloped pixels, each with its
+// own normal, and a wider shadow covers more of the image.
 void BM_RenderRadius(benchmark::State& state) {
+    Scene scene(4000, 3000, Setting::Everything);
+    scene.SetRadius(static_cast<int32_t>(state.range(0)));
+    TimeFullRenders(state, scene);
+}
+void BM_RenderBlurRadius(benchmark::State& state) {
     Scene scene(4000, 3000, Setting::Everything);
     const auto r = static_cast<int32_t>(state.range(0));
     scene.block.pMsm = r;
-    scene.block.pMle = r;
     scene.block.shadowDiffusion = r;
     TimeFullRenders(state, scene);
 }
+void BM_RenderBevelLength(benchmark::State& state) {
+    Scene scene(4000, 3000, Setting::Everything);
+    scene.block.pMle = static_cast<int32_t>(state.range(0));
+    TimeFullRenders(state, scene);
+}
 BENCHMARK(BM_RenderRadius)->ArgName("radius")->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderBlurRadius)->ArgName("radius")->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderBevelLength)->ArgName("length")->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
 
-// Preview and full size, each with the defaults (setting 0), with texture
-// and foreground (1) and with every stage on (2).
+// Preview and full size, for every setting (0 to 4, in the order of
+// Setting).
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"w", "h", "setting"});
-    for (const int64_t setting : {0, 1, 2}) {
+    for (const int64_t setting : {0, 1, 2, 3, 4}) {
         b->Args({640, 480, setting});
         b->Args({4000, 3000, setting});
     }
