@@ -143,7 +143,6 @@ private:
     int BoxFilterHorizontal(DibEx& from, DibEx& to, int radius);
     int BoxFilterVertical(DibEx& from, DibEx& to, int radius, bool trackMaximum);
     int DarkenImageCopy(const ShadeBaseSt& block, int start, int end);
-    void BlurShadowBox(const CMacRect& box, int32_t radius);
     bool Step() { return progressWindow == nullptr || Progress(); }
     // rows(begin, end) over the rows first..last-1, shared by the pool's
     // threads, one progress step per row unless `stepped` is false; false on
@@ -194,6 +193,7 @@ private:
     DibEx imageCopy{2};
     DibEx shadowMap{2};
 
+    // The map holds the shadow only inside shadowRect: the rest is scratch.
     int32_t shadowMargin = 0;
     CMacRect shadowRect;
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "EngineMaps.h"
 #include "ImageFunc.h"
@@ -24,6 +25,44 @@ void Extend(CMacRect& box, const CMacRect& r) {
     box.top = std::min(box.top, r.top);
     box.right = std::max(box.right, r.right);
     box.bottom = std::max(box.bottom, r.bottom);
+}
+
+// The shadow of one light: the mask drawn into `target` of the map, moved by
+// (ox, oy), at `strength`.
+struct Cast {
+    CMacRect target;
+    int64_t ox;
+    int64_t oy;
+    int32_t strength;
+};
+
+// The shadows of the lights that cast one (powers p1, p2) into a map of
+// width x height with margin m.
+std::vector<Cast> PlanCasts(const ShadeBaseSt& b, int32_t p1, int32_t p2, int32_t m, double distance,
+                            int32_t width, int32_t height) {
+    std::vector<Cast> casts;
+    const CMacRect& o = b.objectRect;
+    for (int i = 1; i <= 2; ++i) {
+        const int32_t power = i == 1 ? p1 : p2;
+        const int32_t total = b.lightPower[1] + b.lightPower[2];
+        if (total <= 0) continue;
+        int32_t s = power * 256 / total;
+        s = (256 - b.lightPower[0]) * s / 256;
+        s = b.shadowWeight * s / 128;
+        if (s <= 0) continue;
+        const double h = b.lightAngleH[i] * (-6.28) / 360.0;
+        const double v = b.lightAngleV[i] * 1.57 / 90.0;
+        const int32_t dx = static_cast<int32_t>(std::clamp(-std::cos(h) * distance * std::tan(v), -1.0e9, 1.0e9));
+        const int32_t dy = static_cast<int32_t>(std::clamp(std::sin(h) * distance * std::tan(v), -1.0e9, 1.0e9));
+        const int64_t ox = static_cast<int64_t>(dx) + m;
+        const int64_t oy = static_cast<int64_t>(dy) + m;
+        const CMacRect target(static_cast<int32_t>(std::clamp<int64_t>(o.left + ox, 0, width)),
+                              static_cast<int32_t>(std::clamp<int64_t>(o.top + oy, 0, height)),
+                              static_cast<int32_t>(std::clamp<int64_t>(o.right + ox, 0, width)),
+                              static_cast<int32_t>(std::clamp<int64_t>(o.bottom + oy, 0, height)));
+        casts.push_back({target, ox, oy, s});
+    }
+    return casts;
 }
 
 }  // namespace
@@ -70,7 +109,6 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
         const int64_t mapH = b.mask->GetHeight() + 2 * static_cast<int64_t>(m);
         if (mapW > INT32_MAX || mapH > INT32_MAX) throw -1;
         EnsureMap(shadowMap, static_cast<int32_t>(mapW), static_cast<int32_t>(mapH), 8);
-        shadowMap.Fill(0);
 
         int32_t a = b.colorWeight;
         if (b.foreground != nullptr) a = std::max(b.pEwi, a);
@@ -80,39 +118,30 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
                                      mappedTexture.GetHeight() == heightMap.GetHeight();
 
         checkPoint = kCheckShadowDraw;
-        CMacRect box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
         const ByteMap shadow(shadowMap);
+        const std::vector<Cast> casts = PlanCasts(b, p1, p2, m, distance, shadow.Width(), shadow.Height());
+        // Only the box of the casts is drawn, read and blurred: the rest of
+        // the map is never read.
+        CMacRect box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
+        for (const Cast& cast : casts) Extend(box, cast.target);
+        if (!box.IsRectEmpty())
+            ForRows(box.top, box.bottom, box.Width(), [&](int32_t firstRow, int32_t endRow) {
+                for (int32_t Y = firstRow; Y < endRow; ++Y) std::fill(shadow.Row(Y) + box.left, shadow.Row(Y) + box.right, 0);
+            }, false);
         const ByteMap mask(*b.mask);
         const ByteMap texture(mappedTexture);
         const CMacRect& o = b.objectRect;
-        for (int i = 1; i <= 2; ++i) {
-            const int32_t power = i == 1 ? p1 : p2;
-            const int32_t total = b.lightPower[1] + b.lightPower[2];
-            if (total <= 0) continue;
-            int32_t s = power * 256 / total;
-            s = (256 - b.lightPower[0]) * s / 256;
-            s = b.shadowWeight * s / 128;
-            if (s <= 0) continue;
-            const double h = b.lightAngleH[i] * (-6.28) / 360.0;
-            const double v = b.lightAngleV[i] * 1.57 / 90.0;
-            const int32_t dx = static_cast<int32_t>(std::clamp(-std::cos(h) * distance * std::tan(v), -1.0e9, 1.0e9));
-            const int32_t dy = static_cast<int32_t>(std::clamp(std::sin(h) * distance * std::tan(v), -1.0e9, 1.0e9));
-            const int64_t ox = static_cast<int64_t>(dx) + m;
-            const int64_t oy = static_cast<int64_t>(dy) + m;
-            const CMacRect target(
-                static_cast<int32_t>(std::clamp<int64_t>(o.left + ox, 0, shadow.Width())),
-                static_cast<int32_t>(std::clamp<int64_t>(o.top + oy, 0, shadow.Height())),
-                static_cast<int32_t>(std::clamp<int64_t>(o.right + ox, 0, shadow.Width())),
-                static_cast<int32_t>(std::clamp<int64_t>(o.bottom + oy, 0, shadow.Height())));
-            Extend(box, target);
+        for (const Cast& cast : casts) {
+            const CMacRect& target = cast.target;
+            const int32_t s = cast.strength;
             const auto drawRows = [&](int32_t firstRow, int32_t endRow) {
                 for (int32_t Y = firstRow; Y < endRow; ++Y) {
-                    const int32_t sy = static_cast<int32_t>(Y - oy);
+                    const int32_t sy = static_cast<int32_t>(Y - cast.oy);
                     const uint8_t* mRow = mask.Row(sy);
                     const uint8_t* tRow = textureWeighted ? texture.Row(sy - o.top + kMapBorder) : nullptr;
                     uint8_t* out = shadow.Row(Y);
                     for (int32_t X = target.left; X < target.right; ++X) {
-                        const int32_t sx = static_cast<int32_t>(X - ox);
+                        const int32_t sx = static_cast<int32_t>(X - cast.ox);
                         const int32_t k = mRow[sx];
                         int32_t val;
                         if (textureWeighted) {
@@ -130,45 +159,25 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
         }
 
         checkPoint = kCheckShadowBlur;
-        if (!box.IsRectEmpty() && m > 0) {
-            BlurShadowBox(box, m);
-            box = CMacRect(box.left - 2 * m, box.top - 2 * m, box.right + 2 * m, box.bottom + 2 * m);
-        }
-        checkPoint = kCheckShadowRect;
+        const CMacRect imagePart(m, m, shadow.Width() - m, shadow.Height() - m);
         if (box.IsRectEmpty()) {
             shadowRect.SetRectEmpty();
         } else {
-            shadowRect = CMacRect(std::max(box.left, m), std::max(box.top, m),
-                                  std::min(box.right, shadow.Width() - m),
-                                  std::min(box.bottom, shadow.Height() - m));
+            // Two passes spread the box by at most 2m; of that only the
+            // image's part of the map is ever read.
+            const int64_t spread = m > 0 ? 2 * int64_t{m} : 0;
+            shadowRect = CMacRect(static_cast<int32_t>(std::max<int64_t>(box.left - spread, imagePart.left)),
+                                  static_cast<int32_t>(std::max<int64_t>(box.top - spread, imagePart.top)),
+                                  static_cast<int32_t>(std::min<int64_t>(box.right + spread, imagePart.right)),
+                                  static_cast<int32_t>(std::min<int64_t>(box.bottom + spread, imagePart.bottom)));
+            if (m > 0) IMAGE_BlurAroundZero(&shadowMap, m, 2, &Pool(), &box, &shadowRect);
         }
+        checkPoint = kCheckShadowRect;
     }
     checkPoint = kCheckShadowDarken;
     if (DarkenImageCopy(b, start, end) < 0) return -1;
     checkPoint = kCheckShadowDone;
     return 1;
-}
-
-void ShadingBase::BlurShadowBox(const CMacRect& box, int32_t m) {
-    // Two passes spread the drawn box by at most 2m, and beyond its edges a
-    // part of the map counts as 0 just as the map's outside does: blurring
-    // only the box grown by 2m gives the same bytes as blurring the map.
-    const int64_t grow = 2 * static_cast<int64_t>(m);
-    const int32_t width = shadowMap.GetWidth();
-    const int32_t height = shadowMap.GetHeight();
-    const CMacRect part(static_cast<int32_t>(std::clamp<int64_t>(box.left - grow, 0, width)),
-                        static_cast<int32_t>(std::clamp<int64_t>(box.top - grow, 0, height)),
-                        static_cast<int32_t>(std::clamp<int64_t>(box.right + grow, 0, width)),
-                        static_cast<int32_t>(std::clamp<int64_t>(box.bottom + grow, 0, height)));
-    if (part == CMacRect(0, 0, width, height)) {
-        IMAGE_BlurAroundZero(&shadowMap, m, 2, &Pool());
-        return;
-    }
-    DibEx piece(2);
-    EnsureMap(piece, part.Width(), part.Height(), 8);
-    IMAGE_Move(&piece, &shadowMap, nullptr, &part);
-    IMAGE_BlurAroundZero(&piece, m, 2, &Pool());
-    IMAGE_Move(&shadowMap, &piece, &part, nullptr);
 }
 
 int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {

@@ -1,172 +1,225 @@
 #include <algorithm>
-#include <iterator>
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "DivideBy.h"
 #include "ImageFunc.h"
-#include "MapRows.h"
+#include "Vmemory.h"
 #include "WorkPool.h"
 
 namespace {
 
-// The bytes [first, end) of a line between its first and its last byte that
-// is not 0; first == end when every byte is 0.
-struct Span {
-    int32_t first = 0;
-    int32_t end = 0;
-    bool Empty() const { return first >= end; }
+// Lines of a bitmap or of a buffer that holds a window of one: At(line, byte)
+// addresses a byte in bitmap coordinates.
+struct Plane {
+    uint8_t* base;
+    std::ptrdiff_t stride;
+    int32_t top;
+    int32_t leftByte;
+
+    uint8_t* At(int32_t line, int32_t byte) const {
+        return base + stride * (line - top) + (byte - leftByte);
+    }
 };
 
-Span NonZeroBytes(const uint8_t* line, int32_t count) {
-    const uint8_t* end = line + count;
-    const uint8_t* first = std::find_if(line, end, [](uint8_t b) { return b != 0; });
-    if (first == end) return {};
-    const uint8_t* last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first),
-                                       [](uint8_t b) { return b != 0; }).base();
-    return {static_cast<int32_t>(first - line), static_cast<int32_t>(last - line)};
+CMacRect Intersect(const CMacRect& a, const CMacRect& b) {
+    const CMacRect r(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                     std::min(a.bottom, b.bottom));
+    return r.IsRectEmpty() ? CMacRect() : r;
 }
 
-// Positions [from, to) of one row of a running-sum box filter over the bytes
-// of one channel (every `step`-th byte from `in`): out(x) = sum of
-// in(x - r ... x + r) / (2r + 1), values beyond the ends counting as 0.
+CMacRect Bound(const CMacRect& a, const CMacRect& b) {
+    if (a.IsRectEmpty()) return b;
+    if (b.IsRectEmpty()) return a;
+    return CMacRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom));
+}
+
+// `r` grown by dx columns and dy lines on each side, within `bounds`.
+CMacRect Grow(const CMacRect& r, int32_t dx, int32_t dy, const CMacRect& bounds) {
+    if (r.IsRectEmpty()) return r;
+    const auto clamp = [](int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); };
+    return Intersect(bounds, CMacRect(clamp(int64_t{r.left} - dx, bounds.left, bounds.right),
+                                      clamp(int64_t{r.top} - dy, bounds.top, bounds.bottom),
+                                      clamp(int64_t{r.right} + dx, bounds.left, bounds.right),
+                                      clamp(int64_t{r.bottom} + dy, bounds.top, bounds.bottom)));
+}
+
+// The rectangles of one pass: the horizontal filter writes `across`, the
+// vertical one `down`; beyond them the pass's result is 0.
+struct PassAreas {
+    CMacRect across;
+    CMacRect down;
+};
+
+// Each pass only computes what the passes after it read: the last pass the
+// wanted rectangle, each earlier one that grown by the radius; and only where
+// the content (grown by the radius at every filter) can reach.
+std::vector<PassAreas> PlanPasses(const CMacRect& map, const CMacRect& content, const CMacRect& wanted,
+                                  int32_t radius, int passes) {
+    std::vector<CMacRect> needed(static_cast<size_t>(passes));
+    needed.back() = wanted;
+    for (int pass = passes - 1; pass > 0; --pass)
+        needed[static_cast<size_t>(pass - 1)] = Grow(needed[static_cast<size_t>(pass)], radius, radius, map);
+    std::vector<PassAreas> plan;
+    CMacRect reached = content;
+    for (const CMacRect& need : needed) {
+        const CMacRect lines = Grow(need, 0, radius, map);
+        const CMacRect across = Intersect(Grow(reached, radius, 0, map),
+                                          CMacRect(need.left, lines.top, need.right, lines.bottom));
+        const CMacRect down = Intersect(need, Grow(across, 0, radius, map));
+        plan.push_back({across, down});
+        reached = down;
+    }
+    return plan;
+}
+
+// Positions [from, to) of one channel (every `step`-th byte from `in`) of a
+// running-sum box filter over `count` positions, position `from` going to
+// out[0]: out(x) = sum of in(x - r ... x + r) / (2r + 1), positions outside
+// [0, count) counting as 0.  The sums go to `sums` first, so that the
+// divisions run as one loop of independent steps.
+template <class Sum, class Divide>
 void BoxFilterRow(const uint8_t* in, uint8_t* out, int32_t count, int32_t step, int32_t radius,
-                  const DivideBy& byWindow, int32_t from, int32_t to) {
+                  const Divide& divide, int32_t from, int32_t to, Sum* sums) {
     int64_t sum = 0;
-    const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{from} + radius, count - 1));
-    for (auto x = static_cast<int32_t>(std::max<int64_t>(int64_t{from} - radius, 0)); x <= last; ++x)
-        sum += in[x * step];
+    const int64_t first = std::max<int64_t>(int64_t{from} - radius, 0);
+    const int64_t last = std::min<int64_t>(int64_t{from} + radius, count - 1);
+    for (int64_t x = first; x <= last; ++x) sum += in[x * step];
     for (int32_t x = from; x < to; ++x) {
-        out[x * step] = static_cast<uint8_t>(byWindow(sum));
-        if (int64_t{x} - radius >= 0) sum -= in[(x - radius) * step];
-        if (int64_t{x} + radius + 1 < count) sum += in[(x + radius + 1) * step];
+        sums[x - from] = static_cast<Sum>(sum);
+        const int64_t leaving = int64_t{x} - radius;
+        const int64_t entering = int64_t{x} + radius + 1;
+        if (leaving >= 0 && leaving < count) sum -= in[leaving * step];
+        if (entering >= 0 && entering < count) sum += in[entering * step];
     }
+    const Divide d = divide;
+    for (int32_t i = 0; i < to - from; ++i) out[int64_t{i} * step] = static_cast<uint8_t>(d(sums[i]));
 }
 
-// Filters every line of `from` into `to` and returns for each line the bytes
-// of `to` that may be other than 0.  Pixels farther than the radius from every
-// non-zero byte of their line are 0 and written without filtering, so a
-// shadow with wide empty margins costs what its content costs.
-std::vector<Span> BlurHorizontally(DibEx* from, DibEx* to, int32_t radius, WorkPool& pool) {
-    const int32_t unit = from->GetBytesPerPixel();
-    const int32_t width = from->GetWidth();
-    const int32_t bytes = width * unit;
-    const MapRows<uint8_t> in(*from);
-    const MapRows<uint8_t> out(*to);
-    const DivideBy byWindow(2 * int64_t{radius} + 1);
-    std::vector<Span> spans(static_cast<size_t>(from->GetHeight()));
-    pool.ForEach(from->GetHeight(), std::max<int64_t>(1, 4096 / std::max(width, 1)), [&](int64_t first, int64_t end) {
-        for (auto line = static_cast<int32_t>(first); line < end; ++line) {
-            const uint8_t* source = in.Row(line);
-            uint8_t* target = out.Row(line);
-            const Span content = NonZeroBytes(source, bytes);
-            if (content.Empty()) {
-                std::fill(target, target + bytes, 0);
-                continue;
-            }
-            const auto left = static_cast<int32_t>(std::max<int64_t>(int64_t{content.first / unit} - radius, 0));
-            const auto right =
-                static_cast<int32_t>(std::min<int64_t>(int64_t{(content.end - 1) / unit} + radius + 1, width));
-            std::fill(target, target + left * unit, 0);
-            std::fill(target + right * unit, target + bytes, 0);
+// The filter along the lines: `area` of `to` from the bytes of `from` inside
+// `content` (pixels), every other byte counting as 0.  The area's lines lie
+// within the content's.
+template <class Sum, class Divide>
+void BlurHorizontally(const Plane& from, const Plane& to, const CMacRect& content, const CMacRect& area,
+                      int32_t unit, int32_t radius, const Divide& divide, WorkPool& pool) {
+    const int32_t count = content.Width();
+    pool.ForEach(area.Height(), std::max<int64_t>(1, 4096 / std::max(area.Width(), 1)), [&](int64_t first, int64_t end) {
+        std::unique_ptr<Sum[]> sums(new Sum[static_cast<size_t>(area.Width())]);
+        for (auto line = static_cast<int32_t>(area.top + first); line < area.top + end; ++line) {
+            uint8_t* out = to.At(line, area.left * unit);
+            const uint8_t* in = from.At(line, content.left * unit);
+            const int32_t offset = area.left - content.left;
             for (int32_t channel = 0; channel < unit; ++channel)
-                BoxFilterRow(source + channel, target + channel, width, unit, radius, byWindow, left, right);
-            spans[static_cast<size_t>(line)] = {left * unit, right * unit};
+                BoxFilterRow(in + channel, out + channel, count, unit, radius, divide, offset,
+                             offset + area.Width(), sums.get());
         }
     });
-    return spans;
 }
 
-// The same filter down the columns, a band of bytes of each line at once:
-// `sums` holds the running sum of each byte column.  `spans` tells the bytes
-// of each line of `from` that may be other than 0: only the columns of their
-// union are filtered, and only the lines within the radius of a non-empty
-// span; every other byte of `to` is 0.
-void BlurVertically(DibEx* from, DibEx* to, int32_t radius, const std::vector<Span>& spans, int64_t* sums,
-                    WorkPool& pool) {
-    constexpr int32_t kBandBytes = 256;
-    const int32_t height = from->GetHeight();
-    const int32_t bytes = from->GetWidth() * from->GetBytesPerPixel();
-    const MapRows<uint8_t> source(*from);
-    const MapRows<uint8_t> target(*to);
-
-    Span columns{bytes, 0};
-    int32_t top = height;
-    int32_t bottom = 0;
-    for (int32_t line = 0; line < height; ++line) {
-        const Span& s = spans[static_cast<size_t>(line)];
-        if (s.Empty()) continue;
-        columns = {std::min(columns.first, s.first), std::max(columns.end, s.end)};
-        top = std::min(top, line);
-        bottom = line + 1;
-    }
-    const auto firstOut = static_cast<int32_t>(std::max<int64_t>(int64_t{top} - radius, 0));
-    const auto endOut = static_cast<int32_t>(std::min<int64_t>(int64_t{bottom} + radius, height));
-    pool.ForEach(height, std::max<int64_t>(1, 4096 / std::max(bytes, 1)), [&](int64_t first, int64_t end) {
-        for (auto line = static_cast<int32_t>(first); line < end; ++line) {
-            uint8_t* out = target.Row(line);
-            if (line < firstOut || line >= endOut || columns.Empty()) {
-                std::fill(out, out + bytes, 0);
-            } else {
-                std::fill(out, out + columns.first, 0);
-                std::fill(out + columns.end, out + bytes, 0);
+// The filter down the columns: `area` of `to` from the lines of `from` inside
+// `content`, every other line counting as 0.  A band of byte columns runs
+// down the lines with the running sum of each column; bands are wide, so that
+// every line is read in long runs.
+template <class Sum, class Divide>
+void BlurVertically(const Plane& from, const Plane& to, const CMacRect& content, const CMacRect& area,
+                    int32_t unit, int32_t radius, const Divide& divide, WorkPool& pool) {
+    const int32_t left = area.left * unit;
+    const int32_t bytes = area.Width() * unit;
+    const int32_t bandBytes = std::max(256, (bytes / (2 * pool.Threads()) + 63) / 64 * 64);
+    const auto inContent = [&](int64_t line) { return line >= content.top && line < content.bottom; };
+    pool.ForEach((bytes + bandBytes - 1) / bandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
+        // A copy of its own, which no store to the lines can change, lets the
+        // division loop be vectorised.
+        const Divide d = divide;
+        const auto start = static_cast<int32_t>(left + firstBand * bandBytes);
+        const auto count = static_cast<int32_t>(std::min<int64_t>(left + endBand * bandBytes, left + bytes) - start);
+        std::unique_ptr<Sum[]> band(new Sum[static_cast<size_t>(count)]());
+        const int64_t lastLine = std::min<int64_t>(int64_t{area.top} + radius, content.bottom - 1);
+        for (int64_t line = std::max<int64_t>(int64_t{area.top} - radius, content.top); line <= lastLine; ++line) {
+            const uint8_t* in = from.At(static_cast<int32_t>(line), start);
+            for (int32_t i = 0; i < count; ++i) band[i] += in[i];
+        }
+        for (int32_t line = area.top; line < area.bottom; ++line) {
+            uint8_t* out = to.At(line, start);
+            for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(d(band[i]));
+            if (inContent(int64_t{line} - radius)) {
+                const uint8_t* leaving = from.At(line - radius, start);
+                for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
+            }
+            if (inContent(int64_t{line} + radius + 1)) {
+                const uint8_t* entering = from.At(line + radius + 1, start);
+                for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
             }
         }
     });
-    if (columns.Empty()) return;
+}
 
-    const int32_t width = columns.end - columns.first;
-    const auto filterBands = [&](const auto& byWindow) {
-        pool.ForEach((width + kBandBytes - 1) / kBandBytes, 1, [&](int64_t firstBand, int64_t endBand) {
-            // A copy of its own, which no store to the lines can change, lets
-            // the division loop be vectorised.
-            const auto divide = byWindow;
-            const auto left = static_cast<int32_t>(columns.first + firstBand * kBandBytes);
-            const int32_t count =
-                static_cast<int32_t>(std::min<int64_t>(columns.first + endBand * kBandBytes, columns.end)) - left;
-            int64_t* band = sums + left;
-            std::fill(band, band + count, 0);
-            const auto last = static_cast<int32_t>(std::min<int64_t>(int64_t{firstOut} + radius, height - 1));
-            for (auto line = static_cast<int32_t>(std::max<int64_t>(int64_t{firstOut} - radius, 0)); line <= last;
-                 ++line) {
-                const uint8_t* in = source.Row(line) + left;
-                for (int32_t i = 0; i < count; ++i) band[i] += in[i];
-            }
-            for (int32_t line = firstOut; line < endOut; ++line) {
-                uint8_t* out = target.Row(line) + left;
-                for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(divide(band[i]));
-                if (int64_t{line} - radius >= 0) {
-                    const uint8_t* leaving = source.Row(line - radius) + left;
-                    for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
-                }
-                if (int64_t{line} + radius + 1 < height) {
-                    const uint8_t* entering = source.Row(line + radius + 1) + left;
-                    for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
-                }
-            }
-        });
-    };
-    // A column's sum is at most 255 times the lines of its window: below 2^31
-    // the small divider gives the same quotients.
-    const int64_t window = 2 * int64_t{radius} + 1;
-    if (window <= (int64_t{1} << 31) && 255 * std::min<int64_t>(window, height) < (int64_t{1} << 31)) {
-        const DivideSmallBy small(static_cast<uint32_t>(window));
-        filterBands([small](int64_t sum) { return small(static_cast<uint32_t>(sum)); });
-    } else {
-        filterBands(DivideBy(window));
+void FillArea(const Plane& plane, const CMacRect& area, int32_t unit) {
+    for (int32_t line = area.top; line < area.bottom; ++line) {
+        uint8_t* row = plane.At(line, area.left * unit);
+        std::fill(row, row + area.Width() * unit, 0);
     }
+}
+
+// Runs the planned passes with sums of type Sum divided by `divide`.
+template <class Sum, class Divide>
+void RunPasses(const Plane& image, const Plane& across, const std::vector<PassAreas>& plan, CMacRect content,
+               const CMacRect& wanted, int32_t unit, int32_t radius, const Divide& divide, WorkPool& pool) {
+    for (const PassAreas& pass : plan) {
+        if (pass.down.IsRectEmpty()) {
+            content = CMacRect();
+            break;
+        }
+        BlurHorizontally<Sum>(image, across, content, pass.across, unit, radius, divide, pool);
+        BlurVertically<Sum>(across, image, pass.across, pass.down, unit, radius, divide, pool);
+        content = pass.down;
+    }
+    // What no content reaches is 0.
+    const CMacRect around[] = {
+        CMacRect(wanted.left, wanted.top, wanted.right, content.IsRectEmpty() ? wanted.bottom : content.top),
+        CMacRect(wanted.left, content.bottom, wanted.right, content.IsRectEmpty() ? content.bottom : wanted.bottom),
+        CMacRect(wanted.left, content.top, content.left, content.bottom),
+        CMacRect(content.right, content.top, wanted.right, content.bottom)};
+    for (const CMacRect& r : around)
+        if (!r.IsRectEmpty()) FillArea(image, r, unit);
+}
+
+CMacRect AreaOf(const DibEx& dib, const tagRECT* rect) {
+    const CMacRect map(0, 0, dib.GetWidth(), dib.GetHeight());
+    return rect == nullptr ? map : Intersect(map, CMacRect(*rect));
 }
 
 }  // namespace
 
-int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool) {
+int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool, const tagRECT* content,
+                         const tagRECT* wanted) {
     if (dib == nullptr || radius < 1 || passes < 1 || !dib->IsValid() || dib->GetBitsPerPixel() < 8) return 0;
     WorkPool& threads = pool != nullptr ? *pool : WorkPool::Shared();
-    DibEx across(dib->GetKind());
-    across.Setup(dib->GetWidth(), dib->GetHeight(), dib->GetBitsPerPixel());
-    Vmemory sums(sizeof(int64_t), dib->GetWidth() * dib->GetBytesPerPixel());
-    for (int pass = 0; pass < passes; ++pass) {
-        const std::vector<Span> spans = BlurHorizontally(dib, &across, radius, threads);
-        BlurVertically(&across, dib, radius, spans, sums.CommitAs<int64_t>(), threads);
+    const int32_t unit = dib->GetBytesPerPixel();
+    const CMacRect map(0, 0, dib->GetWidth(), dib->GetHeight());
+    const CMacRect source = AreaOf(*dib, content);
+    const CMacRect target = AreaOf(*dib, wanted);
+    const std::vector<PassAreas> plan = PlanPasses(map, source, target, radius, passes);
+
+    // The horizontal results go to a buffer that spans only their areas.
+    CMacRect spanned;
+    for (const PassAreas& pass : plan) spanned = Bound(spanned, pass.across);
+    const int64_t stride = std::max<int64_t>(int64_t{spanned.Width()} * unit, 1);
+    Vmemory buffer(static_cast<int32_t>(stride), std::max(spanned.Height(), 1));
+    const Plane image{dib->CommitPixel(), dib->GetStride(), 0, 0};
+    const Plane across{buffer.CommitAs<uint8_t>(), stride, spanned.top, spanned.left * unit};
+
+    // A sum is at most 255 times the lines or columns of its window: below
+    // 2^31 it fits 32 bits and the small divider gives the same quotients.
+    const int64_t window = 2 * int64_t{radius} + 1;
+    const int64_t longest = std::max(map.Width(), map.Height());
+    if (window <= (int64_t{1} << 31) && 255 * std::min(window, longest) < (int64_t{1} << 31)) {
+        const DivideSmallBy small(static_cast<uint32_t>(window));
+        RunPasses<uint32_t>(image, across, plan, source, target, unit, radius, small, threads);
+    } else {
+        RunPasses<int64_t>(image, across, plan, source, target, unit, radius, DivideBy(window), threads);
     }
     dib->Decommit();
     return 1;

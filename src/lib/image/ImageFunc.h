@@ -53,4 +53,9 @@ int IMAGE_Saturation(DibEx* dib, const tagRECT* rect);
 // below 1 or the bitmap is null or invalid, else 1.
 // The rows and columns are shared by the threads of `pool` (null: the shared
 // pool); the result does not depend on their number.
-int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool = nullptr);
+// Only the bytes inside `content` are read, every other byte counting as 0,
+// and only those inside `wanted` are the blur's on return: the rest of the
+// bitmap is left with whatever the passes wrote there.  A null rectangle is
+// the whole bitmap.
+int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool = nullptr,
+                         const tagRECT* content = nullptr, const tagRECT* wanted = nullptr);
