@@ -151,11 +151,14 @@ TEST(ImageSaturation, ClosesOnePixelHolesFromTheOldValues) {
 }
 
 TEST(ImageBlur, MatchesTheBoxFilterDefinition) {
-    // inner: only the middle third of each side holds anything but 0.
-    const struct { int width, height, bits, radius, passes; bool inner; } cases[] = {
+    // inner: only the middle third of each side holds anything but 0;
+    // clipped: only `content` is read and only `wanted` compared.
+    const tagRECT content{3, 2, 9, 8}, wanted{5, 1, 12, 6};
+    const struct { int width, height, bits, radius, passes; bool inner, clipped = false; } cases[] = {
         {7, 5, 8, 1, 2, false}, {7, 5, 8, 2, 2, false}, {5, 4, 24, 1, 1, false},
         {3, 2, 8, 4, 2, false},  // radius beyond the bitmap
         {6, 6, 32, 2, 3, false}, {15, 12, 8, 1, 2, true}, {12, 15, 24, 2, 1, true},
+        {14, 11, 8, 2, 2, false, true}, {13, 9, 24, 1, 3, false, true}, {10, 7, 8, 3, 2, false, true},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << k.width << "x" << k.height << " bits " << k.bits << " r " << k.radius);
@@ -170,18 +173,21 @@ TEST(ImageBlur, MatchesTheBoxFilterDefinition) {
                     const bool outside = k.inner && (x < k.width / 3 || x >= k.width * 2 / 3 ||
                                                      y < k.height / 3 || y >= k.height * 2 / 3);
                     dib.CommitLine(y, x)[c] = outside ? 0 : static_cast<uint8_t>(random() % 256);
-                    expected.push_back(dib.CommitLine(y, x)[c]);
+                    const bool unread = k.clipped && !CMacRect(content).PtInRect(x, y);
+                    expected.push_back(unread ? 0 : dib.CommitLine(y, x)[c]);
                 }
         for (int pass = 0; pass < k.passes; ++pass) {
             expected = DirectBoxFilter(expected, k.width, k.height, channels, k.radius, true);
             expected = DirectBoxFilter(expected, k.width, k.height, channels, k.radius, false);
         }
-        ASSERT_EQ(IMAGE_BlurAroundZero(&dib, k.radius, k.passes), 1);
-        std::vector<int> got;
-        for (int y = 0; y < k.height; ++y)
+        ASSERT_EQ(IMAGE_BlurAroundZero(&dib, k.radius, k.passes, nullptr, k.clipped ? &content : nullptr,
+                                       k.clipped ? &wanted : nullptr), 1);
+        for (int y = 0, i = 0; y < k.height; ++y)
             for (int x = 0; x < k.width; ++x)
-                for (int c = 0; c < channels; ++c) got.push_back(dib.CommitLine(y, x)[c]);
-        EXPECT_EQ(got, expected);
+                for (int c = 0; c < channels; ++c, ++i) {
+                    if (k.clipped && !CMacRect(wanted).PtInRect(x, y)) continue;
+                    EXPECT_EQ(dib.CommitLine(y, x)[c], expected[static_cast<size_t>(i)]) << x << "," << y;
+                }
     }
 }
 
