@@ -65,11 +65,13 @@ private:
 };
 
 int64_t Wrap(int64_t value, int64_t period) {
-    // Most positions lie in the first tile or the one before it; the
-    // remainder is the costly step.
-    if (value >= 0 && value < period) return value;
-    if (value < 0 && value >= -period) return value + period;
-    const int64_t w = value % period;
+    // Most positions lie within one tile of the first one, where one
+    // addition or subtraction (chosen without a jump) finds the remainder;
+    // the division is the costly step.
+    int64_t w = value < 0 ? value + period : value;
+    w = w >= period ? w - period : w;
+    if (static_cast<uint64_t>(w) < static_cast<uint64_t>(period)) return w;
+    w = value % period;
     return w < 0 ? w + period : w;
 }
 
