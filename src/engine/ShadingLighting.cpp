@@ -1,11 +1,16 @@
 // The lighting and material loop: per pixel a normal from the height map, an
 // ambient and two directional lights, the material colour with texture tint
 // and show-through, the foreground overlay, the highlight and the gammas.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
+#include <limits>
 #include <memory>
+#include <vector>
 
 #include "EngineMaps.h"
 #include "ShadingBase.h"
@@ -13,6 +18,101 @@
 namespace {
 
 double GammaOf(int32_t g) { return g >= 0 ? 1.0 + 8.0 * g / 256.0 : 1.0 / (1.0 - 8.0 * g / 256.0); }
+
+// trunc(pow(rz, exponent) * strength) for a reflection rz in [0, 1], read
+// from a table of the reflections where the integer steps, so that the power
+// is taken only right next to a step.
+//
+// With e = exponent >= 1 and K = floor(|strength|), the value steps from k - 1
+// to k (in magnitude) at t_k = (k / |strength|)^(1/e), k = 1..K.  Each t_k, as
+// computed, is kept as a band [t_k (1 - m), t_k (1 + m)], m = kMargin.  An rz
+// above the bands of t_1..t_k and below the band of t_(k+1) gets k; an rz in
+// a band takes the power.  Why that k is what the power gives:
+// - The computed t_k is within a relative 2e-15 of the exact root: one
+//   rounding each for k/|strength|, 1/e and the band bound, the power's error
+//   below one ulp, and the error of 1/e magnified by |ln t_k| <= ln 4096 < 9
+//   (|strength| < 4096 here): about (1 + 1 + 2 + 9) * 2^-53 < 2e-15.
+// - Above the band of t_k, the exact rz^e |strength| is at least
+//   k (1 + m - 4e-15)^e > k (1 + m / 2); the computed power (error below one
+//   ulp) times |strength| (one rounding) then still exceeds k.
+// - Below the band of t_(k+1), the exact value is at most
+//   (k + 1)(1 - m + 4e-15)^e < (k + 1)(1 - m / 2), and the computed one stays
+//   below k + 1.  Above the last band: pow(rz, e) <= 1 for rz <= 1, so the
+//   product is at most |strength| < K + 1.
+// - A negative strength gives the negated product, truncated alike.
+// An exponent below 1, no strength or a strength too great for the table
+// leave the table empty: every reflection then takes the power.
+class HighlightSteps {
+public:
+    void Build(double strength, double exponent) {
+        const double magnitude = std::abs(strength);
+        if (!(exponent >= 1.0) || strength == 0.0 || !(magnitude < kMaxSteps)) return;
+        const int32_t steps = static_cast<int32_t>(magnitude);
+        const double root = 1.0 / exponent;
+        low_.resize(steps + 1);
+        high_.resize(steps + 1);
+        double narrowest = 1.0;
+        double previous = 0.0;
+        for (int32_t k = 0; k < steps; ++k) {
+            const double t = std::pow((k + 1) / magnitude, root);
+            low_[k] = t * (1.0 - kMargin);
+            high_[k] = t * (1.0 + kMargin);
+            if (k > 0) narrowest = std::min(narrowest, t - previous);
+            previous = t;
+        }
+        // The ends of the search: no reflection reaches these.
+        low_[steps] = high_[steps] = std::numeric_limits<double>::infinity();
+        sign_ = strength < 0.0 ? -1 : 1;
+        base_ = steps > 0 ? low_[0] : 1.0;
+        // Buckets half as wide as the narrowest step, so that a bucket holds
+        // at most about one band; their count is bounded by the steps.
+        const double buckets = std::clamp(2.0 * (1.0 - base_) / std::max(narrowest, 1e-300), 1.0, 32.0 * steps + 16.0);
+        scale_ = buckets / std::max(1.0 - base_, 1e-300);
+        // bandsBelow_[b]: the bands that lie wholly below every rz of bucket b.
+        // Bucket() never decreases with rz, so a band whose top falls in an
+        // earlier bucket is below every rz of a later one.
+        bandsBelow_.assign(static_cast<size_t>(buckets) + 1, 0);
+        for (int32_t k = 0; k < steps; ++k) {
+            const size_t b = Bucket(high_[k]);
+            if (b + 1 < bandsBelow_.size()) ++bandsBelow_[b + 1];
+        }
+        for (size_t b = 1; b < bandsBelow_.size(); ++b) bandsBelow_[b] += bandsBelow_[b - 1];
+        built_ = true;
+    }
+
+    // The value at rz, or false when the power must be taken.
+    bool Find(double rz, int32_t* value) const {
+        if (!built_) return false;
+        // A bucket mostly holds at most one band: two steps without branches
+        // nearly always finish the count.
+        int32_t k = bandsBelow_[Bucket(rz)];
+        k += high_[k] < rz;
+        k += high_[k] < rz;
+        while (high_[k] < rz) ++k;
+        if (low_[k] <= rz) return false;
+        *value = sign_ * k;
+        return true;
+    }
+
+private:
+    static constexpr double kMargin = 1e-10;
+    static constexpr double kMaxSteps = 4096.0;
+
+    // Below the first band, and for no number, bucket 0.
+    size_t Bucket(double rz) const {
+        const double position = (rz - base_) * scale_;
+        const double last = static_cast<double>(bandsBelow_.size() - 1);
+        return static_cast<size_t>(std::min(position > 0.0 ? position : 0.0, last));
+    }
+
+    bool built_ = false;
+    int32_t sign_ = 1;
+    double base_ = 1.0;
+    double scale_ = 1.0;
+    std::vector<double> low_;
+    std::vector<double> high_;
+    std::vector<uint16_t> bandsBelow_;
+};
 
 struct Light {
     bool lit = false;
@@ -22,6 +122,16 @@ struct Light {
     double z = 0.0;
     double strength = 0.0;  // specular strength
     double faintBelow = 0.0;  // reflections below this add no highlight
+    HighlightSteps steps;
+
+    int32_t Highlight(double rz, double exponent) const {
+        // Without strength, at a faint reflection, or at r = 0 with a
+        // positive exponent, the power adds 0.
+        if (strength == 0.0 || !(rz > 0.0 || exponent == 0.0) || rz < faintBelow) return 0;
+        int32_t value = 0;
+        if (steps.Find(rz, &value)) return value;
+        return static_cast<int32_t>(std::pow(rz, exponent) * strength);
+    }
 };
 
 // The reflection below which pow(r, exponent) * strength stays below 1 in
@@ -60,36 +170,68 @@ struct NormalShade {
     double shiftY = 0.0;
 };
 
-NormalShade ShadeNormal(const LightingSetup& s, int32_t ambient, int32_t nx, int32_t ny) {
-    NormalShade out;
-    const double len = std::sqrt(static_cast<double>(nx) * nx + static_cast<double>(ny) * ny + s.zz);
-    const double nX = nx / len;
-    const double nY = ny / len;
-    const double nZ = s.z / len;
-    int32_t diffuse = 0;
-    for (const Light& light : s.lights) {
-        if (!light.lit) continue;
-        const double d = std::clamp(nX * light.x + nY * light.y + nZ * light.z, 0.0, 1.0);
-        diffuse += static_cast<int32_t>(256.0 * d) * light.power / 256;
-        const double rz = std::clamp(2.0 * nZ * d - light.z, 0.0, 1.0);
-        // The power is the costliest step; without strength, at a faint
-        // reflection, or at r = 0 with a positive exponent, it adds 0.
-        if (light.strength != 0.0 && (rz > 0.0 || s.exponent == 0.0) && rz >= light.faintBelow)
-            out.highlight += static_cast<int32_t>(std::pow(rz, s.exponent) * light.strength);
+// std::clamp(v, 0, 1) in both lanes, NaN included: min(1, v) is 1 < v ? 1 : v
+// and max(0, m) is 0 > m ? 0 : m, lane by lane.
+__m128d ClampUnit(__m128d v) { return _mm_max_pd(_mm_setzero_pd(), _mm_min_pd(_mm_set1_pd(1.0), v)); }
+
+// The shades of `count` gradients, two at a time in packed doubles: each lane
+// goes through the same correctly rounded operations, in the same order, as a
+// gradient alone would.  An odd count reads one gradient past the end (the
+// arrays have room) and drops its shade.
+void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, const int32_t* ny, int32_t count,
+                  NormalShade* out) {
+    const __m128d zz = _mm_set1_pd(s.zz);
+    const __m128d z = _mm_set1_pd(s.z);
+    const __m128d two = _mm_set1_pd(2.0);
+    const __m128d levels = _mm_set1_pd(256.0);
+    const __m128d refraction = _mm_set1_pd(s.refraction);
+    for (int32_t i = 0; i < count; i += 2) {
+        const __m128d gx = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(nx + i)));
+        const __m128d gy = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(ny + i)));
+        const __m128d len = _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(gx, gx), _mm_mul_pd(gy, gy)), zz));
+        const __m128d nX = _mm_div_pd(gx, len);
+        const __m128d nY = _mm_div_pd(gy, len);
+        const __m128d nZ = _mm_div_pd(z, len);
+        int32_t diffuse[2] = {0, 0};
+        int32_t highlight[2] = {0, 0};
+        for (const Light& light : s.lights) {
+            if (!light.lit) continue;
+            const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nX, _mm_set1_pd(light.x)), _mm_mul_pd(nY, _mm_set1_pd(light.y))),
+                                           _mm_mul_pd(nZ, _mm_set1_pd(light.z)));
+            const __m128d d = ClampUnit(dot);
+            alignas(16) int32_t level[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(level), _mm_cvttpd_epi32(_mm_mul_pd(levels, d)));
+            alignas(16) double rz[2];
+            _mm_store_pd(rz, ClampUnit(_mm_sub_pd(_mm_mul_pd(_mm_mul_pd(two, nZ), d), _mm_set1_pd(light.z))));
+            for (int lane = 0; lane < 2; ++lane) {
+                diffuse[lane] += level[lane] * light.power / 256;
+                highlight[lane] += light.Highlight(rz[lane], s.exponent);
+            }
+        }
+        alignas(16) double shiftX[2] = {0.0, 0.0};
+        alignas(16) double shiftY[2] = {0.0, 0.0};
+        if (s.refraction != 0.0) {
+            _mm_store_pd(shiftX, _mm_mul_pd(_mm_div_pd(nX, nZ), refraction));
+            _mm_store_pd(shiftY, _mm_mul_pd(_mm_div_pd(nY, nZ), refraction));
+        }
+        for (int lane = 0; lane < std::min(2, count - i); ++lane) {
+            NormalShade& shade = out[i + lane];
+            shade.light = std::min(s.solarize[std::min(diffuse[lane], 256)] + ambient, 256);
+            shade.highlight = highlight[lane];
+            shade.shiftX = shiftX[lane];
+            shade.shiftY = shiftY[lane];
+        }
     }
-    const int32_t l = std::min(diffuse, 256);
-    out.light = std::min(s.solarize[l] + ambient, 256);
-    if (s.refraction != 0.0) {
-        out.shiftX = nX / nZ * s.refraction;
-        out.shiftY = nY / nZ * s.refraction;
-    }
-    return out;
 }
+
+// A row is shaded in chunks of this many pixels.
+constexpr int32_t kChunk = 64;
 
 // The shades of recently seen gradients.  Flat areas and straight bevels
 // repeat a few gradients over and over, along a row or down a column; each
-// is worked out once.  A thread keeps its cache from row to row for one
-// render (`render` tells the renders apart).
+// is worked out once.  The gradients of a chunk that are not cached are
+// queued and shaded together.  A thread keeps its cache from row to row for
+// one render (`render` tells the renders apart).
 class NormalShadeCache {
 public:
     static NormalShadeCache& ForThread(const LightingSetup& setup, int32_t ambient, uint64_t render) {
@@ -104,15 +246,40 @@ public:
         return *cache;
     }
 
-    const NormalShade& Get(int32_t nx, int32_t ny) {
+    // The shade of gradient (nx, ny) into *shade when it is known (returns
+    // -1), or else the place in the queue of its shade in ShadeQueued().
+    int32_t Find(int32_t nx, int32_t ny, NormalShade* shade) {
         const uint64_t key = static_cast<uint64_t>(static_cast<uint32_t>(nx)) << 32 | static_cast<uint32_t>(ny);
         const uint32_t hash = (static_cast<uint32_t>(nx) * 0x9E3779B1u) ^ (static_cast<uint32_t>(ny) * 0x85EBCA77u);
         const uint32_t slot = hash >> (32 - kBits);
-        if (keys_[slot] != key) {
-            keys_[slot] = key;
-            values_[slot] = ShadeNormal(*setup_, ambient_, nx, ny);
+        Entry& entry = entries_[slot];
+        // Without branches: hits and misses alternate unpredictably on a
+        // slope.  A miss writes the next place of the queue and takes it; the
+        // shade copied then is stale and gets replaced by the queued one.
+        const bool known = keys_[slot] == key;
+        queuedX_[queued_] = nx;
+        queuedY_[queued_] = ny;
+        queuedSlot_[queued_] = slot;
+        const int32_t place = known ? entry.queued : queued_;
+        queued_ += !known;
+        keys_[slot] = key;
+        entry.queued = place;
+        *shade = entry.shade;
+        return place;
+    }
+
+    // Shades the queued gradients, enters them (in queue order, so that a
+    // slot ends with the shade of its key) and empties the queue.
+    const NormalShade* ShadeQueued() {
+        queuedX_[queued_] = queuedY_[queued_] = 0;  // the pair of an odd last gradient
+        ShadeNormals(*setup_, ambient_, queuedX_, queuedY_, queued_, queuedShades_);
+        for (int32_t place = 0; place < queued_; ++place) {
+            Entry& entry = entries_[queuedSlot_[place]];
+            entry.shade = queuedShades_[place];
+            entry.queued = -1;
         }
-        return values_[slot];
+        queued_ = 0;
+        return queuedShades_;
     }
 
 private:
@@ -120,11 +287,20 @@ private:
     // No gradient has this key: heights are never negative, so a difference
     // of two is never INT32_MIN.
     static constexpr uint64_t kEmpty = 0x8000000000000000u;
+    struct Entry {
+        NormalShade shade;
+        int32_t queued;  // place in the queue while the shade is not worked out, else -1
+    };
     const LightingSetup* setup_ = nullptr;
     int32_t ambient_ = 0;
     uint64_t render_ = 0;
     uint64_t keys_[1 << kBits];
-    NormalShade values_[1 << kBits];
+    Entry entries_[1 << kBits];
+    int32_t queued_ = 0;
+    int32_t queuedX_[kChunk + 1];
+    int32_t queuedY_[kChunk + 1];
+    uint32_t queuedSlot_[kChunk + 1];
+    NormalShade queuedShades_[kChunk];
 };
 
 }  // namespace
@@ -175,7 +351,10 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     s.foregroundInUse = foregroundMapped && s.foregroundWeight > 0;
     if (foregroundMapped)
         for (Light& light : s.lights) light.strength += s.foregroundWeight;
-    for (Light& light : s.lights) light.faintBelow = FaintBelow(light.strength, s.exponent);
+    for (Light& light : s.lights) {
+        light.faintBelow = FaintBelow(light.strength, s.exponent);
+        if (light.lit) light.steps.Build(light.strength, s.exponent);
+    }
 
     const IntMap heights(heightMap);
     const ByteMap image(*b.image);
@@ -205,11 +384,10 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     // the lines that its show-through sample will read, fetched ahead, then
     // the colours.  The samples wander over the image copy with the normals,
     // and fetching them early lets their reads overlap.
-    constexpr int32_t kChunk = 64;
     struct Pending {
         int32_t x;
-        int32_t light;
-        int32_t highlight;
+        int32_t queued;  // place of the shade in the chunk's queue, or -1
+        NormalShade shade;
         int32_t fx;
         int32_t fy;
         const uint8_t* near;  // sample pixel (ix, iy)
@@ -238,12 +416,17 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 for (int32_t x = chunk; x < chunkEnd; ++x) {
                     if (m[x] == 0) continue;
                     const int32_t c = x - objectLeft + kMapBorder;
-                    const NormalShade& shade = shades.Get(hRow[c - 1] - hRow[c + 1], hUp[c] - hDown[c]);
                     Pending& p = pending[count++];
                     p.x = x;
-                    p.light = shade.light;
-                    p.highlight = shade.highlight;
+                    p.queued = shades.Find(hRow[c - 1] - hRow[c + 1], hUp[c] - hDown[c], &p.shade);
+                }
+                const NormalShade* queued = shades.ShadeQueued();
+                for (int32_t i = 0; i < count; ++i) {
+                    Pending& p = pending[i];
+                    p.shade = *(p.queued >= 0 ? &queued[p.queued] : &p.shade);
                     if (!refracted) continue;
+                    const NormalShade& shade = p.shade;
+                    const int32_t x = p.x;
                     const int64_t sx = TruncateWide(256.0 * (x - shade.shiftX));
                     const int64_t sy = TruncateWide(256.0 * (y + shade.shiftY));
                     p.fx = static_cast<int32_t>(sx & 255);
@@ -291,7 +474,7 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                         for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
                     }
 
-                    for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * p.light / 256;
+                    for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * p.shade.light / 256;
 
                     if (foregroundInUse) {
                         const uint8_t* f = foregroundRow + c * 3;
@@ -299,9 +482,9 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                     }
                     // Material colours and powers outside their ranges can leave a
                     // channel below 0; the gamma tables have 256 entries.
-                    px[0] = gammaB[ClampInt(col[0] + p.highlight, 0, 255)];
-                    px[1] = gammaG[ClampInt(col[1] + p.highlight, 0, 255)];
-                    px[2] = gammaR[ClampInt(col[2] + p.highlight, 0, 255)];
+                    px[0] = gammaB[ClampInt(col[0] + p.shade.highlight, 0, 255)];
+                    px[1] = gammaG[ClampInt(col[1] + p.shade.highlight, 0, 255)];
+                    px[2] = gammaR[ClampInt(col[2] + p.shade.highlight, 0, 255)];
                 }
             }
         }

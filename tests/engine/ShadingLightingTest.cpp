@@ -72,6 +72,16 @@ TEST(Lighting, FlatTopColours) {
              b.lightAngleV[1] = 0;
          },
          {255, 255, 255}},
+        // pMsp 50: strength 500, reflection 1, right on the highlight's last
+        // step; a material colour of -300 keeps 500 - 300 below saturation.
+        {"highlight on a step",
+         [](ShadeBaseSt& b) {
+             b.pMsp = 50;
+             b.pMcr = b.pMcg = b.pMcb = -300;
+             b.lightPower[1] = 256;
+             b.lightAngleV[1] = 0;
+         },
+         {200, 200, 200}},
         // Ambient light only: material colours times 128/256.  Each channel
         // has its own gamma table: gamma 9 (+100, 256 in the block) on blue only.
         {"gamma blue",
