@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "EngineMaps.h"
@@ -63,6 +64,98 @@ std::vector<Cast> PlanCasts(const ShadeBaseSt& b, int32_t p1, int32_t p2, int32_
         casts.push_back({target, ox, oy, s});
     }
     return casts;
+}
+
+// The densities k * s * w / 65536 (at most 255) of a row of mask values k
+// into `out`, where out keeps the larger: w is max(t, a), t every fourth byte
+// from `alpha` (the mapped texture's weight), or a without a texture.  Wide
+// holds every product k * s * w.
+template <class Wide>
+void DrawDensities(const uint8_t* __restrict mask, const uint8_t* __restrict alpha, uint8_t* __restrict out,
+                   int32_t count, Wide s, int32_t a) {
+    const auto store = [&](int32_t x, Wide w) {
+        const Wide val = std::min<Wide>(mask[x] * s * w >> 16, 255);
+        out[x] = static_cast<uint8_t>(std::max<Wide>(out[x], val));
+    };
+    if (alpha != nullptr) {
+        for (int32_t x = 0; x < count; ++x) store(x, static_cast<Wide>(std::max<int32_t>(alpha[x * 4], a)));
+    } else {
+        for (int32_t x = 0; x < count; ++x) store(x, static_cast<Wide>(a));
+    }
+}
+
+// Strength s > 0 and weights 0 <= a: the products fit 32 bits unless both
+// are unusually large.
+void DrawCastRow(const uint8_t* mask, const uint8_t* alpha, uint8_t* out, int32_t count, int32_t s, int32_t a) {
+    const int64_t widest = int64_t{255} * s * std::max(a, 255);
+    if (a >= 0 && widest <= UINT32_MAX)
+        DrawDensities<uint32_t>(mask, alpha, out, count, static_cast<uint32_t>(s), a);
+    else
+        DrawDensities<int64_t>(mask, alpha, out, count, s, a);
+}
+
+// Eight bytes from `p` as one word, to pass over runs of equal bytes.
+uint64_t Word(const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// Lowers each colour of `count` pixels by its shadow density, down to 0.
+// Runs of 8 pixels without shadow are passed over; the rest is one loop
+// without branches (a density of 0 leaves the pixel as it is), which needs
+// byte shuffles to be vectorised: a clone for processors that have them.
+__attribute__((target_clones("avx2", "default"))) void DarkenRow(const uint8_t* __restrict shadow, uint8_t* __restrict pixels, int32_t count) {
+    constexpr int32_t kRun = 8;
+    int32_t x = 0;
+    while (x < count) {
+        if (count - x >= kRun && Word(shadow + x) == 0) {
+            x += kRun;
+            continue;
+        }
+        const int32_t end = std::min(x + 64, count);
+        for (; x < end; ++x)
+            for (int ch = 0; ch < 3; ++ch) {
+                const uint8_t c = pixels[x * 3 + ch];
+                pixels[x * 3 + ch] = static_cast<uint8_t>(c > shadow[x] ? c - shadow[x] : 0);
+            }
+    }
+}
+
+// c * a * 255 / A, for colours c and opacities a below 255 and the combined
+// opacity A = 255 (s + a) - s a of a shadow density s of 1 to 255, given
+// 1 / A.  With n = c * a * 255 below 2^24, (n + 0.5) / A lies at least
+// 0.5 / A from every integer, and the two rounded double operations err by
+// less than 2^-51 of it, far less: truncation gives the integer quotient.
+// Checked for every c, a and s.
+int32_t ScaleByOpacity(int32_t c, int32_t a, double byA) {
+    return static_cast<int32_t>((c * a * 255 + 0.5) * byA);
+}
+
+// Lays `count` pixels of shadow under the object: where the object is
+// partly transparent (a < 255) and the shadow has a density s, the opacity
+// becomes A / 255 and the colours are weighted by the object's share a / A.
+// Runs of 8 pixels without shadow or fully opaque are passed over.
+void CompositeRow(const uint8_t* shadow, uint8_t* mask, uint8_t* pixels, int32_t count) {
+    constexpr int32_t kRun = 8;
+    for (int32_t x = 0; x < count; ++x) {
+        if (count - x >= kRun && (Word(shadow + x) == 0 || Word(mask + x) == UINT64_MAX)) {
+            x += kRun - 1;
+            continue;
+        }
+        const int32_t s = shadow[x];
+        const int32_t a = mask[x];
+        if (s == 0 || a >= 255) continue;
+        const int32_t A = 255 * (s + a) - s * a;
+        uint8_t* c = pixels + x * 3;
+        if (a == 0) {
+            c[0] = c[1] = c[2] = 0;  // c * 0 * 255 / A
+        } else {
+            const double byA = 1.0 / A;
+            for (int ch = 0; ch < 3; ++ch) c[ch] = static_cast<uint8_t>(ScaleByOpacity(c[ch], a, byA));
+        }
+        mask[x] = static_cast<uint8_t>(A / 255);
+    }
 }
 
 }  // namespace
@@ -133,26 +226,13 @@ int ShadingBase::MakeShadow(ShadeBaseSt* block, int start, int end) {
         const CMacRect& o = b.objectRect;
         for (const Cast& cast : casts) {
             const CMacRect& target = cast.target;
-            const int32_t s = cast.strength;
             const auto drawRows = [&](int32_t firstRow, int32_t endRow) {
                 for (int32_t Y = firstRow; Y < endRow; ++Y) {
                     const int32_t sy = static_cast<int32_t>(Y - cast.oy);
-                    const uint8_t* mRow = mask.Row(sy);
-                    const uint8_t* tRow = textureWeighted ? texture.Row(sy - o.top + kMapBorder) : nullptr;
-                    uint8_t* out = shadow.Row(Y);
-                    for (int32_t X = target.left; X < target.right; ++X) {
-                        const int32_t sx = static_cast<int32_t>(X - cast.ox);
-                        const int32_t k = mRow[sx];
-                        int32_t val;
-                        if (textureWeighted) {
-                            const int32_t t = tRow[(sx - o.left + kMapBorder) * 4 + 3];
-                            val = k * s * std::max(t, a) / 65536;
-                        } else {
-                            val = k * s * a / 65536;
-                        }
-                        val = std::min(val, 255);
-                        out[X] = static_cast<uint8_t>(std::max<int32_t>(out[X], val));
-                    }
+                    const int32_t sx = static_cast<int32_t>(target.left - cast.ox);
+                    const uint8_t* alpha =
+                        textureWeighted ? texture.Row(sy - o.top + kMapBorder) + (sx - o.left + kMapBorder) * 4 + 3 : nullptr;
+                    DrawCastRow(mask.Row(sy) + sx, alpha, shadow.Row(Y) + target.left, target.Width(), cast.strength, a);
                 }
             };
             ForRows(target.top, target.bottom, target.Width(), drawRows, false);
@@ -193,16 +273,8 @@ int ShadingBase::DarkenImageCopy(const ShadeBaseSt& b, int start, int end) {
     const ByteMap shadow(shadowMap);
     const ByteMap copy(imageCopy);
     const auto darkenRows = [&](int32_t firstRow, int32_t endRow) {
-        for (int32_t Y = firstRow; Y < endRow; ++Y) {
-            const uint8_t* sRow = shadow.Row(Y);
-            uint8_t* cRow = copy.Row(Y - m);
-            for (int32_t X = shadowRect.left; X < shadowRect.right; ++X) {
-                const int32_t s = sRow[X];
-                if (s == 0) continue;
-                uint8_t* px = cRow + (X - m) * 3;
-                for (int ch = 0; ch < 3; ++ch) px[ch] = static_cast<uint8_t>(std::max(px[ch] - s, 0));
-            }
-        }
+        for (int32_t Y = firstRow; Y < endRow; ++Y)
+            DarkenRow(shadow.Row(Y) + shadowRect.left, copy.Row(Y - m) + (shadowRect.left - m) * 3, shadowRect.Width());
     };
     const bool done = ForRows(shadowRect.top, shadowRect.bottom, shadowRect.Width(), darkenRows);
     // Rows of the copy may be darkened even when the render stopped.
@@ -228,24 +300,9 @@ void ShadingBase::CompositeShadow(ShadeBaseSt* block) {
     const ByteMap image(*b.image);
     const ByteMap mask(*b.mask);
     const auto compositeRows = [&](int32_t firstRow, int32_t endRow) {
-        for (int32_t y = firstRow; y < endRow; ++y) {
-            const uint8_t* sRow = shadow.Row(y + m);
-            uint8_t* mRow = mask.Row(y);
-            uint8_t* px = image.Row(y);
-            for (int32_t x = area.left; x < area.right; ++x) {
-                const int32_t s = sRow[x + m];
-                const int32_t a = mRow[x];
-                if (s == 0 || a >= 255) continue;
-                const int32_t A = 255 * (s + a) - s * a;
-                uint8_t* c = px + x * 3;
-                if (a == 0) {
-                    c[0] = c[1] = c[2] = 0;  // c * 0 * 255 / A
-                } else {
-                    for (int ch = 0; ch < 3; ++ch) c[ch] = static_cast<uint8_t>(c[ch] * a * 255 / A);
-                }
-                mRow[x] = static_cast<uint8_t>(A / 255);
-            }
-        }
+        for (int32_t y = firstRow; y < endRow; ++y)
+            CompositeRow(shadow.Row(y + m) + area.left + m, mask.Row(y) + area.left, image.Row(y) + area.left * 3,
+                         area.Width());
     };
     ForRows(area.top, area.bottom, area.Width(), compositeRows, false);
 }
