@@ -174,17 +174,27 @@ struct NormalShade {
 // and max(0, m) is 0 > m ? 0 : m, lane by lane.
 __m128d ClampUnit(__m128d v) { return _mm_max_pd(_mm_setzero_pd(), _mm_min_pd(_mm_set1_pd(1.0), v)); }
 
-// The shades of `count` gradients, two at a time in packed doubles: each lane
-// goes through the same correctly rounded operations, in the same order, as a
-// gradient alone would.  An odd count reads one gradient past the end (the
-// arrays have room) and drops its shade.
+// A row is shaded in chunks of this many pixels.
+constexpr int32_t kChunk = 64;
+
+// The shades of `count` (at most kChunk) gradients.  First everything in
+// floating point, two gradients at a time in packed doubles, without a branch
+// so that the divisions and roots of successive pairs overlap; each lane goes
+// through the same correctly rounded operations, in the same order, as one
+// gradient alone would.  Then the integer rest, gradient by gradient.  An odd
+// count reads one gradient past the end (the arrays have room) and drops it.
 void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, const int32_t* ny, int32_t count,
                   NormalShade* out) {
+    alignas(16) int32_t levels[2][kChunk + 2];  // diffuse levels, 256 at full light
+    alignas(16) double reflections[2][kChunk];
+    alignas(16) double shiftX[kChunk];
+    alignas(16) double shiftY[kChunk];
     const __m128d zz = _mm_set1_pd(s.zz);
     const __m128d z = _mm_set1_pd(s.z);
     const __m128d two = _mm_set1_pd(2.0);
-    const __m128d levels = _mm_set1_pd(256.0);
+    const __m128d full = _mm_set1_pd(256.0);
     const __m128d refraction = _mm_set1_pd(s.refraction);
+    const bool refracted = s.refraction != 0.0;
     for (int32_t i = 0; i < count; i += 2) {
         const __m128d gx = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(nx + i)));
         const __m128d gy = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(ny + i)));
@@ -192,40 +202,35 @@ void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, co
         const __m128d nX = _mm_div_pd(gx, len);
         const __m128d nY = _mm_div_pd(gy, len);
         const __m128d nZ = _mm_div_pd(z, len);
-        int32_t diffuse[2] = {0, 0};
-        int32_t highlight[2] = {0, 0};
-        for (const Light& light : s.lights) {
-            if (!light.lit) continue;
-            const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nX, _mm_set1_pd(light.x)), _mm_mul_pd(nY, _mm_set1_pd(light.y))),
-                                           _mm_mul_pd(nZ, _mm_set1_pd(light.z)));
-            const __m128d d = ClampUnit(dot);
-            alignas(16) int32_t level[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(level), _mm_cvttpd_epi32(_mm_mul_pd(levels, d)));
-            alignas(16) double rz[2];
-            _mm_store_pd(rz, ClampUnit(_mm_sub_pd(_mm_mul_pd(_mm_mul_pd(two, nZ), d), _mm_set1_pd(light.z))));
-            for (int lane = 0; lane < 2; ++lane) {
-                diffuse[lane] += level[lane] * light.power / 256;
-                highlight[lane] += light.Highlight(rz[lane], s.exponent);
-            }
+        for (int l = 0; l < 2; ++l) {
+            const Light& light = s.lights[l];
+            const __m128d lz = _mm_set1_pd(light.z);
+            const __m128d d = ClampUnit(_mm_add_pd(
+                _mm_add_pd(_mm_mul_pd(nX, _mm_set1_pd(light.x)), _mm_mul_pd(nY, _mm_set1_pd(light.y))), _mm_mul_pd(nZ, lz)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(levels[l] + i), _mm_cvttpd_epi32(_mm_mul_pd(full, d)));
+            _mm_store_pd(reflections[l] + i, ClampUnit(_mm_sub_pd(_mm_mul_pd(_mm_mul_pd(two, nZ), d), lz)));
         }
-        alignas(16) double shiftX[2] = {0.0, 0.0};
-        alignas(16) double shiftY[2] = {0.0, 0.0};
-        if (s.refraction != 0.0) {
-            _mm_store_pd(shiftX, _mm_mul_pd(_mm_div_pd(nX, nZ), refraction));
-            _mm_store_pd(shiftY, _mm_mul_pd(_mm_div_pd(nY, nZ), refraction));
-        }
-        for (int lane = 0; lane < std::min(2, count - i); ++lane) {
-            NormalShade& shade = out[i + lane];
-            shade.light = std::min(s.solarize[std::min(diffuse[lane], 256)] + ambient, 256);
-            shade.highlight = highlight[lane];
-            shade.shiftX = shiftX[lane];
-            shade.shiftY = shiftY[lane];
+        if (refracted) {
+            _mm_store_pd(shiftX + i, _mm_mul_pd(_mm_div_pd(nX, nZ), refraction));
+            _mm_store_pd(shiftY + i, _mm_mul_pd(_mm_div_pd(nY, nZ), refraction));
         }
     }
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t diffuse = 0;
+        int32_t highlight = 0;
+        for (int l = 0; l < 2; ++l) {
+            const Light& light = s.lights[l];
+            if (!light.lit) continue;
+            diffuse += levels[l][i] * light.power / 256;
+            highlight += light.Highlight(reflections[l][i], s.exponent);
+        }
+        NormalShade& shade = out[i];
+        shade.light = std::min(s.solarize[std::min(diffuse, 256)] + ambient, 256);
+        shade.highlight = highlight;
+        shade.shiftX = refracted ? shiftX[i] : 0.0;
+        shade.shiftY = refracted ? shiftY[i] : 0.0;
+    }
 }
-
-// A row is shaded in chunks of this many pixels.
-constexpr int32_t kChunk = 64;
 
 // The shades of recently seen gradients.  Flat areas and straight bevels
 // repeat a few gradients over and over, along a row or down a column; each
