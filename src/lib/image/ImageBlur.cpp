@@ -78,8 +78,10 @@ std::vector<PassAreas> PlanPasses(const CMacRect& map, const CMacRect& content, 
 // Positions [from, to) of one channel (every `step`-th byte from `in`) of a
 // running-sum box filter over `count` positions, position `from` going to
 // out[0]: out(x) = sum of in(x - r ... x + r) / (2r + 1), positions outside
-// [0, count) counting as 0.  The sums go to `sums` first, so that the
-// divisions run as one loop of independent steps.
+// [0, count) counting as 0; -r <= from and to <= count + r.  The sums go to
+// `sums` first, in four runs by which ends of the window lie in the line, so
+// that no step tests them; the divisions then run as one loop of independent
+// steps.
 template <class Sum, class Divide>
 void BoxFilterRow(const uint8_t* in, uint8_t* out, int32_t count, int32_t step, int32_t radius,
                   const Divide& divide, int32_t from, int32_t to, Sum* sums) {
@@ -87,15 +89,32 @@ void BoxFilterRow(const uint8_t* in, uint8_t* out, int32_t count, int32_t step, 
     const int64_t first = std::max<int64_t>(int64_t{from} - radius, 0);
     const int64_t last = std::min<int64_t>(int64_t{from} + radius, count - 1);
     for (int64_t x = first; x <= last; ++x) sum += in[x * step];
-    for (int32_t x = from; x < to; ++x) {
-        sums[x - from] = static_cast<Sum>(sum);
-        const int64_t leaving = int64_t{x} - radius;
-        const int64_t entering = int64_t{x} + radius + 1;
-        if (leaving >= 0 && leaving < count) sum -= in[leaving * step];
-        if (entering >= 0 && entering < count) sum += in[entering * step];
+    const int64_t leaves = radius;                       // from here x - r lies in the line
+    const int64_t enters = int64_t{count} - radius - 1;  // up to here x + r + 1 does
+    // The bytes entering and leaving the window of position x.
+    const uint8_t* entering = in + (int64_t{from} + radius + 1) * step;
+    const uint8_t* leaving = in + (int64_t{from} - radius) * step;
+    Sum* next = sums;
+    int64_t x = from;
+    for (; x < to && x < leaves && x < enters; ++x, entering += step, leaving += step) {
+        *next++ = static_cast<Sum>(sum);
+        sum += *entering;
+    }
+    for (; x < to && x < enters; ++x, entering += step, leaving += step) {
+        *next++ = static_cast<Sum>(sum);
+        sum += *entering - *leaving;
+    }
+    for (; x < to && x < leaves; ++x, leaving += step) *next++ = static_cast<Sum>(sum);
+    for (; x < to; ++x, leaving += step) {
+        *next++ = static_cast<Sum>(sum);
+        sum -= *leaving;
     }
     const Divide d = divide;
-    for (int32_t i = 0; i < to - from; ++i) out[int64_t{i} * step] = static_cast<uint8_t>(d(sums[i]));
+    if (step == 1) {
+        for (int32_t i = 0; i < to - from; ++i) out[i] = static_cast<uint8_t>(d(sums[i]));
+    } else {
+        for (int32_t i = 0; i < to - from; ++i) out[int64_t{i} * step] = static_cast<uint8_t>(d(sums[i]));
+    }
 }
 
 // The filter along the lines: `area` of `to` from the bytes of `from` inside
