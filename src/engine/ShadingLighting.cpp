@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <memory>
@@ -170,65 +171,92 @@ struct NormalShade {
     double shiftY = 0.0;
 };
 
-// std::clamp(v, 0, 1) in both lanes, NaN included: min(1, v) is 1 < v ? 1 : v
-// and max(0, m) is 0 > m ? 0 : m, lane by lane.
-__m128d ClampUnit(__m128d v) { return _mm_max_pd(_mm_setzero_pd(), _mm_min_pd(_mm_set1_pd(1.0), v)); }
-
 // A row is shaded in chunks of this many pixels.
 constexpr int32_t kChunk = 64;
 
-// The shades of `count` (at most kChunk) gradients.  First everything in
-// floating point, two gradients at a time in packed doubles, without a branch
-// so that the divisions and roots of successive pairs overlap; each lane goes
-// through the same correctly rounded operations, in the same order, as one
-// gradient alone would.  Then the integer rest, gradient by gradient.  An odd
-// count reads one gradient past the end (the arrays have room) and drops it.
-void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, const int32_t* ny, int32_t count,
-                  NormalShade* out) {
-    alignas(16) int32_t levels[2][kChunk + 2];  // diffuse levels, 256 at full light
-    alignas(16) double reflections[2][kChunk];
-    alignas(16) double shiftX[kChunk];
-    alignas(16) double shiftY[kChunk];
-    const __m128d zz = _mm_set1_pd(s.zz);
-    const __m128d z = _mm_set1_pd(s.z);
-    const __m128d two = _mm_set1_pd(2.0);
-    const __m128d full = _mm_set1_pd(256.0);
-    const __m128d refraction = _mm_set1_pd(s.refraction);
-    const bool refracted = s.refraction != 0.0;
-    for (int32_t i = 0; i < count; i += 2) {
-        const __m128d gx = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(nx + i)));
-        const __m128d gy = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(ny + i)));
-        const __m128d len = _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(gx, gx), _mm_mul_pd(gy, gy)), zz));
-        const __m128d nX = _mm_div_pd(gx, len);
-        const __m128d nY = _mm_div_pd(gy, len);
-        const __m128d nZ = _mm_div_pd(z, len);
+// Four doubles, or four 32-bit integers, worked on together: one AVX
+// register, or two SSE2 registers where AVX is missing.
+typedef double Doubles __attribute__((vector_size(32)));
+typedef int32_t Ints __attribute__((vector_size(16)));
+constexpr int32_t kLanes = 4;
+
+// What ShadeNormals() works out in floating point, per gradient.
+struct NormalFloats {
+    alignas(32) int32_t levels[2][kChunk];  // diffuse level per light, 256 at full light
+    alignas(32) double reflections[2][kChunk];
+    alignas(32) double shiftX[kChunk];
+    alignas(32) double shiftY[kChunk];
+};
+
+// The floating point of the first `count` gradients (rounded up to whole
+// groups of four), four at a time and without a branch, so that the divisions
+// and roots of successive groups overlap.  Each lane goes through the same
+// correctly rounded operations, in the same order, as one gradient alone
+// would; the AVX build is the same code on wider registers (AVX brings no
+// fused multiply-add, so no product is fused with a sum).
+__attribute__((target_clones("avx", "default"))) void ShadeNormalFloats(const LightingSetup& s, const int32_t* nx,
+                                                                         const int32_t* ny, int32_t count,
+                                                                         NormalFloats* out) {
+    const Doubles zero = {};
+    const Doubles one = zero + 1.0;
+    for (int32_t i = 0; i < count; i += kLanes) {
+        Ints ix;
+        Ints iy;
+        std::memcpy(&ix, nx + i, sizeof ix);
+        std::memcpy(&iy, ny + i, sizeof iy);
+        const Doubles gx = __builtin_convertvector(ix, Doubles);
+        const Doubles gy = __builtin_convertvector(iy, Doubles);
+        const Doubles sum = gx * gx + gy * gy + s.zz;
+        const __m128d rootLow = _mm_sqrt_pd(__m128d{sum[0], sum[1]});
+        const __m128d rootHigh = _mm_sqrt_pd(__m128d{sum[2], sum[3]});
+        const Doubles len = {rootLow[0], rootLow[1], rootHigh[0], rootHigh[1]};
+        const Doubles nX = gx / len;
+        const Doubles nY = gy / len;
+        const Doubles nZ = s.z / len;
         for (int l = 0; l < 2; ++l) {
             const Light& light = s.lights[l];
-            const __m128d lz = _mm_set1_pd(light.z);
-            const __m128d d = ClampUnit(_mm_add_pd(
-                _mm_add_pd(_mm_mul_pd(nX, _mm_set1_pd(light.x)), _mm_mul_pd(nY, _mm_set1_pd(light.y))), _mm_mul_pd(nZ, lz)));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(levels[l] + i), _mm_cvttpd_epi32(_mm_mul_pd(full, d)));
-            _mm_store_pd(reflections[l] + i, ClampUnit(_mm_sub_pd(_mm_mul_pd(_mm_mul_pd(two, nZ), d), lz)));
+            // std::clamp(v, 0, 1), NaN included, as min(1, v) then max(0, .).
+            const Doubles dot = nX * light.x + nY * light.y + nZ * light.z;
+            const Doubles dotBelow = one < dot ? one : dot;
+            const Doubles d = zero > dotBelow ? zero : dotBelow;
+            const Ints level = __builtin_convertvector(256.0 * d, Ints);
+            std::memcpy(out->levels[l] + i, &level, sizeof level);
+            const Doubles r = 2.0 * nZ * d - light.z;
+            const Doubles rBelow = one < r ? one : r;
+            const Doubles rz = zero > rBelow ? zero : rBelow;
+            std::memcpy(out->reflections[l] + i, &rz, sizeof rz);
         }
-        if (refracted) {
-            _mm_store_pd(shiftX + i, _mm_mul_pd(_mm_div_pd(nX, nZ), refraction));
-            _mm_store_pd(shiftY + i, _mm_mul_pd(_mm_div_pd(nY, nZ), refraction));
+        if (s.refraction != 0.0) {
+            const Doubles shiftX = nX / nZ * s.refraction;
+            const Doubles shiftY = nY / nZ * s.refraction;
+            std::memcpy(out->shiftX + i, &shiftX, sizeof shiftX);
+            std::memcpy(out->shiftY + i, &shiftY, sizeof shiftY);
         }
     }
+}
+
+// The shades of `count` (at most kChunk) gradients: the floating point for
+// all, then the integer rest gradient by gradient.  The gradient arrays have
+// room for a whole last group of four.
+void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, const int32_t* ny, int32_t count,
+                  NormalShade* out) {
+    NormalFloats floats;
+    ShadeNormalFloats(s, nx, ny, count, &floats);
+    const bool refracted = s.refraction != 0.0;
     for (int32_t i = 0; i < count; ++i) {
         int32_t diffuse = 0;
         int32_t highlight = 0;
         for (int l = 0; l < 2; ++l) {
             const Light& light = s.lights[l];
             if (!light.lit) continue;
-            diffuse += levels[l][i] * light.power / 256;
-            highlight += light.Highlight(reflections[l][i], s.exponent);
+            diffuse += floats.levels[l][i] * light.power / 256;
+            highlight += light.Highlight(floats.reflections[l][i], s.exponent);
         }
         NormalShade& shade = out[i];
         shade.light = std::min(s.solarize[std::min(diffuse, 256)] + ambient, 256);
         shade.highlight = highlight;
-        shade.shiftX = refracted ? shiftX[i] : 0.0;
-        shade.shiftY = refracted ? shiftY[i] : 0.0;
+        shade.shiftX = refracted ? floats.shiftX[i] : 0.0;
+        shade.shiftY = refracted ? floats.shiftY[i] : 0.0;
     }
 }
 
@@ -276,7 +304,10 @@ public:
     // Shades the queued gradients, enters them (in queue order, so that a
     // slot ends with the shade of its key) and empties the queue.
     const NormalShade* ShadeQueued() {
-        queuedX_[queued_] = queuedY_[queued_] = 0;  // the pair of an odd last gradient
+        if (queued_ == 0) return queuedShades_;
+        // The rest of the last group of four.
+        std::fill_n(queuedX_ + queued_, kLanes - 1, 0);
+        std::fill_n(queuedY_ + queued_, kLanes - 1, 0);
         ShadeNormals(*setup_, ambient_, queuedX_, queuedY_, queued_, queuedShades_);
         for (int32_t place = 0; place < queued_; ++place) {
             Entry& entry = entries_[queuedSlot_[place]];
@@ -302,8 +333,8 @@ private:
     uint64_t keys_[1 << kBits];
     Entry entries_[1 << kBits];
     int32_t queued_ = 0;
-    int32_t queuedX_[kChunk + 1];
-    int32_t queuedY_[kChunk + 1];
+    int32_t queuedX_[kChunk + kLanes];
+    int32_t queuedY_[kChunk + kLanes];
     uint32_t queuedSlot_[kChunk + 1];
     NormalShade queuedShades_[kChunk];
 };
