@@ -160,16 +160,16 @@ void BlurVertically(const Plane& from, const Plane& to, const CMacRect& content,
             const uint8_t* in = from.At(static_cast<int32_t>(line), start);
             for (int32_t i = 0; i < count; ++i) band[i] += in[i];
         }
+        // Lines outside the content read as this line of zeros.
+        const std::unique_ptr<uint8_t[]> none(new uint8_t[static_cast<size_t>(count)]());
         for (int32_t line = area.top; line < area.bottom; ++line) {
             uint8_t* out = to.At(line, start);
-            for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(d(band[i]));
-            if (inContent(int64_t{line} - radius)) {
-                const uint8_t* leaving = from.At(line - radius, start);
-                for (int32_t i = 0; i < count; ++i) band[i] -= leaving[i];
-            }
-            if (inContent(int64_t{line} + radius + 1)) {
-                const uint8_t* entering = from.At(line + radius + 1, start);
-                for (int32_t i = 0; i < count; ++i) band[i] += entering[i];
+            const uint8_t* leaving = inContent(int64_t{line} - radius) ? from.At(line - radius, start) : none.get();
+            const uint8_t* entering =
+                inContent(int64_t{line} + radius + 1) ? from.At(line + radius + 1, start) : none.get();
+            for (int32_t i = 0; i < count; ++i) {
+                out[i] = static_cast<uint8_t>(d(band[i]));
+                band[i] += static_cast<Sum>(entering[i]) - static_cast<Sum>(leaving[i]);
             }
         }
     });
