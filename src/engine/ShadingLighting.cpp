@@ -286,18 +286,16 @@ public:
         const uint32_t hash = (static_cast<uint32_t>(nx) * 0x9E3779B1u) ^ (static_cast<uint32_t>(ny) * 0x85EBCA77u);
         const uint32_t slot = hash >> (32 - kBits);
         Entry& entry = entries_[slot];
-        // Without branches: hits and misses alternate unpredictably on a
-        // slope.  A miss writes the next place of the queue and takes it; the
-        // shade copied then is stale and gets replaced by the queued one.
-        const bool known = keys_[slot] == key;
-        queuedX_[queued_] = nx;
-        queuedY_[queued_] = ny;
-        queuedSlot_[queued_] = slot;
-        const int32_t place = known ? entry.queued : queued_;
-        queued_ += !known;
+        if (keys_[slot] == key) {
+            if (entry.queued < 0) *shade = entry.shade;
+            return entry.queued;
+        }
+        const int32_t place = queued_++;
+        queuedX_[place] = nx;
+        queuedY_[place] = ny;
+        queuedSlot_[place] = slot;
         keys_[slot] = key;
         entry.queued = place;
-        *shade = entry.shade;
         return place;
     }
 
@@ -459,7 +457,7 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 const NormalShade* queued = shades.ShadeQueued();
                 for (int32_t i = 0; i < count; ++i) {
                     Pending& p = pending[i];
-                    p.shade = *(p.queued >= 0 ? &queued[p.queued] : &p.shade);
+                    if (p.queued >= 0) p.shade = queued[p.queued];
                     if (!refracted) continue;
                     const NormalShade& shade = p.shade;
                     const int32_t x = p.x;
