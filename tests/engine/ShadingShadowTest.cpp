@@ -58,4 +58,48 @@ TEST(MakeShadow, DarkensTheImageCopyByTheDensity) {
     EXPECT_EQ(copied[2], 0);
 }
 
+TEST(CompositeShadow, BlendsEveryOpacityUnderTheObject) {
+    // A soft shadow under pixels of every opacity and many colours: each
+    // composited pixel against the blend worked out on its own, with
+    // A = 255 (s + a) - s a, colour c a 255 / A and opacity A / 255.
+    TestScene s;
+    OffsetScene(s);
+    s.block.shadowDiffusion = 60;
+    ShadingBase engine;
+    ASSERT_EQ(engine.Shading(&s.block, 0, 100), 1);
+    for (int32_t y = 0; y < 80; ++y)
+        for (int32_t x = 0; x < 100; ++x) {
+            *s.mask.CommitLine(y, x) = static_cast<uint8_t>((x * 13 + y * 29) % 256);
+            uint8_t* p = s.image.CommitLine(y, x);
+            for (int ch = 0; ch < 3; ++ch) p[ch] = static_cast<uint8_t>((x * 7 + y * 3 + ch * 85) % 256);
+        }
+    DibEx image(1);
+    DibEx mask(1);
+    image.Setup(s.image);
+    mask.Setup(s.mask);
+    engine.CompositeShadow(&s.block);
+
+    const int32_t m = engine.GetShadowMargin();
+    const CMacRect r = engine.GetShadowRect();
+    int blended = 0;
+    for (int32_t y = 0; y < 80; ++y)
+        for (int32_t x = 0; x < 100; ++x) {
+            const bool inRect = x >= r.left - m && x < r.right - m && y >= r.top - m && y < r.bottom - m;
+            const int32_t sh = inRect ? ShadowAt(engine, x, y) : 0;
+            const int32_t a = *mask.CommitLine(y, x);
+            const uint8_t* before = image.CommitLine(y, x);
+            const uint8_t* after = s.image.CommitLine(y, x);
+            if (sh == 0 || a == 255) {
+                ASSERT_EQ(*s.mask.CommitLine(y, x), a) << x << "," << y;
+                for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(after[ch], before[ch]) << x << "," << y;
+                continue;
+            }
+            ++blended;
+            const int32_t A = 255 * (sh + a) - sh * a;
+            ASSERT_EQ(*s.mask.CommitLine(y, x), A / 255) << x << "," << y;
+            for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(after[ch], before[ch] * a * 255 / A) << x << "," << y;
+        }
+    EXPECT_GT(blended, 1000);
+}
+
 }  // namespace
