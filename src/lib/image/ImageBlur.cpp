@@ -91,20 +91,23 @@ void BoxFilterRow(const uint8_t* in, uint8_t* out, int32_t count, int32_t step, 
     for (int64_t x = first; x <= last; ++x) sum += in[x * step];
     const int64_t leaves = radius;                       // from here x - r lies in the line
     const int64_t enters = int64_t{count} - radius - 1;  // up to here x + r + 1 does
-    // The bytes entering and leaving the window of position x.
+    // The bytes entering and leaving the window of position x.  The leaving
+    // byte is addressed only from `leaves` on, where it lies in the line.
     const uint8_t* entering = in + (int64_t{from} + radius + 1) * step;
-    const uint8_t* leaving = in + (int64_t{from} - radius) * step;
+    const auto leavingAt = [&](int64_t at) { return in + (std::max(at, leaves) - radius) * step; };
     Sum* next = sums;
     int64_t x = from;
-    for (; x < to && x < leaves && x < enters; ++x, entering += step, leaving += step) {
+    for (; x < to && x < leaves && x < enters; ++x, entering += step) {
         *next++ = static_cast<Sum>(sum);
         sum += *entering;
     }
+    const uint8_t* leaving = leavingAt(x);
     for (; x < to && x < enters; ++x, entering += step, leaving += step) {
         *next++ = static_cast<Sum>(sum);
         sum += *entering - *leaving;
     }
-    for (; x < to && x < leaves; ++x, leaving += step) *next++ = static_cast<Sum>(sum);
+    for (; x < to && x < leaves; ++x) *next++ = static_cast<Sum>(sum);
+    leaving = leavingAt(x);
     for (; x < to; ++x, leaving += step) {
         *next++ = static_cast<Sum>(sum);
         sum -= *leaving;
