@@ -350,8 +350,7 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     const ShadeBaseSt& b = *block;
     checkPoint = kCheckLighting;
     const CMacRect& o = b.objectRect;
-    const CMacRect area(std::max(o.left, b.renderRect.left), std::max(o.top, b.renderRect.top),
-                        std::min(o.right, b.renderRect.right), std::min(o.bottom, b.renderRect.bottom));
+    const CMacRect area = o.Intersection(b.renderRect);
     if (area.IsRectEmpty() || !MapsFitObject(b)) return 1;
     // What shows through a transparent material comes from the image copy.
     if (b.colorWeight < 256 && !SameSize(imageCopy, *b.image)) return 1;

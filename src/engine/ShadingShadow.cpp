@@ -293,9 +293,8 @@ void ShadingBase::CompositeShadow(ShadeBaseSt* block) {
     if (shadowMap.GetWidth() != b.mask->GetWidth() + 2 * m || shadowMap.GetHeight() != b.mask->GetHeight() + 2 * m ||
         b.image->GetWidth() != b.mask->GetWidth() || b.image->GetHeight() != b.mask->GetHeight())
         return;
-    const CMacRect& rr = b.renderRect;
-    const CMacRect area(std::max(shadowRect.left - m, rr.left), std::max(shadowRect.top - m, rr.top),
-                        std::min(shadowRect.right - m, rr.right), std::min(shadowRect.bottom - m, rr.bottom));
+    const CMacRect area = CMacRect(shadowRect.left - m, shadowRect.top - m, shadowRect.right - m, shadowRect.bottom - m)
+                              .Intersection(b.renderRect);
     if (area.IsRectEmpty()) return;
     const ByteMap shadow(shadowMap);
     const ByteMap image(*b.image);

@@ -59,6 +59,15 @@ public:
         if (IsRectEmpty()) SetRectEmpty();
     }
 
+    // The part that both rectangles cover; the empty rectangle at 0 when they
+    // do not meet.
+    constexpr CMacRect Intersection(const CMacRect& o) const {
+        CMacRect r(left > o.left ? left : o.left, top > o.top ? top : o.top, right < o.right ? right : o.right,
+                   bottom < o.bottom ? bottom : o.bottom);
+        if (r.IsRectEmpty()) r.SetRectEmpty();
+        return r;
+    }
+
     friend constexpr bool operator==(const CMacRect& a, const CMacRect& b) {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
     }

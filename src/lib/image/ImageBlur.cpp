@@ -23,12 +23,6 @@ struct Plane {
     }
 };
 
-CMacRect Intersect(const CMacRect& a, const CMacRect& b) {
-    const CMacRect r(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                     std::min(a.bottom, b.bottom));
-    return r.IsRectEmpty() ? CMacRect() : r;
-}
-
 CMacRect Bound(const CMacRect& a, const CMacRect& b) {
     if (a.IsRectEmpty()) return b;
     if (b.IsRectEmpty()) return a;
@@ -40,10 +34,10 @@ CMacRect Bound(const CMacRect& a, const CMacRect& b) {
 CMacRect Grow(const CMacRect& r, int32_t dx, int32_t dy, const CMacRect& bounds) {
     if (r.IsRectEmpty()) return r;
     const auto clamp = [](int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); };
-    return Intersect(bounds, CMacRect(clamp(int64_t{r.left} - dx, bounds.left, bounds.right),
-                                      clamp(int64_t{r.top} - dy, bounds.top, bounds.bottom),
-                                      clamp(int64_t{r.right} + dx, bounds.left, bounds.right),
-                                      clamp(int64_t{r.bottom} + dy, bounds.top, bounds.bottom)));
+    return bounds.Intersection(CMacRect(clamp(int64_t{r.left} - dx, bounds.left, bounds.right),
+                                        clamp(int64_t{r.top} - dy, bounds.top, bounds.bottom),
+                                        clamp(int64_t{r.right} + dx, bounds.left, bounds.right),
+                                        clamp(int64_t{r.bottom} + dy, bounds.top, bounds.bottom)));
 }
 
 // The rectangles of one pass: the horizontal filter writes `across`, the
@@ -66,9 +60,9 @@ std::vector<PassAreas> PlanPasses(const CMacRect& map, const CMacRect& content, 
     CMacRect reached = content;
     for (const CMacRect& need : needed) {
         const CMacRect lines = Grow(need, 0, radius, map);
-        const CMacRect across = Intersect(Grow(reached, radius, 0, map),
-                                          CMacRect(need.left, lines.top, need.right, lines.bottom));
-        const CMacRect down = Intersect(need, Grow(across, 0, radius, map));
+        const CMacRect across =
+            Grow(reached, radius, 0, map).Intersection(CMacRect(need.left, lines.top, need.right, lines.bottom));
+        const CMacRect down = need.Intersection(Grow(across, 0, radius, map));
         plan.push_back({across, down});
         reached = down;
     }
@@ -210,7 +204,7 @@ void RunPasses(const Plane& image, const Plane& across, const std::vector<PassAr
 
 CMacRect AreaOf(const DibEx& dib, const tagRECT* rect) {
     const CMacRect map(0, 0, dib.GetWidth(), dib.GetHeight());
-    return rect == nullptr ? map : Intersect(map, CMacRect(*rect));
+    return rect == nullptr ? map : map.Intersection(CMacRect(*rect));
 }
 
 }  // namespace
