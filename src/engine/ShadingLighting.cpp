@@ -260,11 +260,31 @@ void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, co
     }
 }
 
+// The gradients of the pixels of one chunk that are in the mask, with room
+// for a whole last group of four.
+struct ChunkGradients {
+    int32_t count = 0;
+    int32_t x[kChunk];
+    int32_t nx[kChunk + kLanes];
+    int32_t ny[kChunk + kLanes];
+
+    // Whether fewer than half of the gradients repeat the one before: a
+    // smoothed slope gives nearly every pixel a gradient of its own, which a
+    // cache would only look up, miss and enter.
+    bool MostlyNew() const {
+        int32_t repeats = 0;
+        for (int32_t i = 1; i < count; ++i) repeats += (nx[i] == nx[i - 1]) & (ny[i] == ny[i - 1]);
+        return 2 * repeats < count;
+    }
+};
+
 // The shades of recently seen gradients.  Flat areas and straight bevels
 // repeat a few gradients over and over, along a row or down a column; each
 // is worked out once.  The gradients of a chunk that are not cached are
-// queued and shaded together.  A thread keeps its cache from row to row for
-// one render (`render` tells the renders apart).
+// queued and shaded together; a chunk of mostly new gradients is shaded
+// whole, past the cache (which only remembers shades, so either way gives
+// the same ones).  A thread keeps its cache from row to row for one render
+// (`render` tells the renders apart).
 class NormalShadeCache {
 public:
     static NormalShadeCache& ForThread(const LightingSetup& setup, int32_t ambient, uint64_t render) {
@@ -277,6 +297,27 @@ public:
             std::fill(std::begin(cache->keys_), std::end(cache->keys_), kEmpty);
         }
         return *cache;
+    }
+
+    // The shades of the chunk's gradients, in their order.
+    void Shade(ChunkGradients& g, NormalShade* out) {
+        if (g.MostlyNew()) {
+            PadLastGroup(g.nx, g.ny, g.count);
+            ShadeNormals(*setup_, ambient_, g.nx, g.ny, g.count, out);
+            return;
+        }
+        int32_t places[kChunk];
+        for (int32_t i = 0; i < g.count; ++i) places[i] = Find(g.nx[i], g.ny[i], &out[i]);
+        const NormalShade* queued = ShadeQueued();
+        for (int32_t i = 0; i < g.count; ++i)
+            if (places[i] >= 0) out[i] = queued[places[i]];
+    }
+
+private:
+    // Zeros after the last of `count` gradients up to a whole group of four.
+    static void PadLastGroup(int32_t* nx, int32_t* ny, int32_t count) {
+        std::fill_n(nx + count, kLanes - 1, 0);
+        std::fill_n(ny + count, kLanes - 1, 0);
     }
 
     // The shade of gradient (nx, ny) into *shade when it is known (returns
@@ -303,9 +344,7 @@ public:
     // slot ends with the shade of its key) and empties the queue.
     const NormalShade* ShadeQueued() {
         if (queued_ == 0) return queuedShades_;
-        // The rest of the last group of four.
-        std::fill_n(queuedX_ + queued_, kLanes - 1, 0);
-        std::fill_n(queuedY_ + queued_, kLanes - 1, 0);
+        PadLastGroup(queuedX_, queuedY_, queued_);
         ShadeNormals(*setup_, ambient_, queuedX_, queuedY_, queued_, queuedShades_);
         for (int32_t place = 0; place < queued_; ++place) {
             Entry& entry = entries_[queuedSlot_[place]];
@@ -316,7 +355,6 @@ public:
         return queuedShades_;
     }
 
-private:
     static constexpr int kBits = 12;
     // No gradient has this key: heights are never negative, so a difference
     // of two is never INT32_MIN.
@@ -418,9 +456,6 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     // the colours.  The samples wander over the image copy with the normals,
     // and fetching them early lets their reads overlap.
     struct Pending {
-        int32_t x;
-        int32_t queued;  // place of the shade in the chunk's queue, or -1
-        NormalShade shade;
         int32_t fx;
         int32_t fy;
         const uint8_t* near;  // sample pixel (ix, iy)
@@ -431,7 +466,9 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
     static std::atomic<uint64_t> renders{0};
     const uint64_t render = ++renders;
     const auto shadeRows = [&](int32_t firstRow, int32_t endRow) {
-        NormalShadeCache& shades = NormalShadeCache::ForThread(s, b.lightPower[0], render);
+        NormalShadeCache& cache = NormalShadeCache::ForThread(s, b.lightPower[0], render);
+        ChunkGradients gradients;
+        NormalShade shades[kChunk];
         Pending pending[kChunk];
         for (int32_t y = firstRow; y < endRow; ++y) {
             const int32_t r = y - objectTop + kMapBorder;
@@ -449,17 +486,17 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 for (int32_t x = chunk; x < chunkEnd; ++x) {
                     if (m[x] == 0) continue;
                     const int32_t c = x - objectLeft + kMapBorder;
-                    Pending& p = pending[count++];
-                    p.x = x;
-                    p.queued = shades.Find(hRow[c - 1] - hRow[c + 1], hUp[c] - hDown[c], &p.shade);
+                    gradients.x[count] = x;
+                    gradients.nx[count] = hRow[c - 1] - hRow[c + 1];
+                    gradients.ny[count] = hUp[c] - hDown[c];
+                    ++count;
                 }
-                const NormalShade* queued = shades.ShadeQueued();
-                for (int32_t i = 0; i < count; ++i) {
+                gradients.count = count;
+                cache.Shade(gradients, shades);
+                for (int32_t i = 0; refracted && i < count; ++i) {
                     Pending& p = pending[i];
-                    if (p.queued >= 0) p.shade = queued[p.queued];
-                    if (!refracted) continue;
-                    const NormalShade& shade = p.shade;
-                    const int32_t x = p.x;
+                    const NormalShade& shade = shades[i];
+                    const int32_t x = gradients.x[i];
                     const int64_t sx = TruncateWide(256.0 * (x - shade.shiftX));
                     const int64_t sy = TruncateWide(256.0 * (y + shade.shiftY));
                     p.fx = static_cast<int32_t>(sx & 255);
@@ -476,7 +513,8 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                 }
                 for (int32_t i = 0; i < count; ++i) {
                     const Pending& p = pending[i];
-                    const int32_t x = p.x;
+                    const NormalShade& shade = shades[i];
+                    const int32_t x = gradients.x[i];
                     const int32_t c = x - objectLeft + kMapBorder;
                     uint8_t* px = pixels + x * 3;
                     int32_t col[3];
@@ -507,7 +545,7 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                         for (int ch = 0; ch < 3; ++ch) col[ch] += (256 - w) * (q[ch] - col[ch]) / 256;
                     }
 
-                    for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * p.shade.light / 256;
+                    for (int ch = 0; ch < 3; ++ch) col[ch] = col[ch] * shade.light / 256;
 
                     if (foregroundInUse) {
                         const uint8_t* f = foregroundRow + c * 3;
@@ -515,9 +553,9 @@ int ShadingBase::Lighting(ShadeBaseSt* block, const LightingTables& tables, int 
                     }
                     // Material colours and powers outside their ranges can leave a
                     // channel below 0; the gamma tables have 256 entries.
-                    px[0] = gammaB[ClampInt(col[0] + p.shade.highlight, 0, 255)];
-                    px[1] = gammaG[ClampInt(col[1] + p.shade.highlight, 0, 255)];
-                    px[2] = gammaR[ClampInt(col[2] + p.shade.highlight, 0, 255)];
+                    px[0] = gammaB[ClampInt(col[0] + shade.highlight, 0, 255)];
+                    px[1] = gammaG[ClampInt(col[1] + shade.highlight, 0, 255)];
+                    px[2] = gammaR[ClampInt(col[2] + shade.highlight, 0, 255)];
                 }
             }
         }
