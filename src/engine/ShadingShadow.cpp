@@ -122,6 +122,17 @@ __attribute__((target_clones("avx2", "default"))) void DarkenRow(const uint8_t* 
     }
 }
 
+// CompositeRow where the object is fully transparent (a = 0): there A = 255 s,
+// the opacity becomes s and each colour c * 0 * 255 / A = 0 wherever s > 0.
+inline void CompositeUnderNothing(const uint8_t* __restrict shadow, uint8_t* __restrict mask,
+                                  uint8_t* __restrict pixels, int32_t count) {
+    for (int32_t x = 0; x < count; ++x) {
+        const uint8_t keep = shadow[x] == 0 ? 0xff : 0;
+        mask[x] = shadow[x];
+        for (int ch = 0; ch < 3; ++ch) pixels[x * 3 + ch] &= keep;
+    }
+}
+
 // Lays `count` pixels of shadow under the object: where the object is
 // partly transparent (a < 255) and the shadow has a density s, the opacity
 // becomes A / 255 with A = 255 (s + a) - s a, and each colour c becomes
@@ -130,8 +141,9 @@ __attribute__((target_clones("avx2", "default"))) void DarkenRow(const uint8_t* 
 // correctly rounded quotient errs by at most 2^-24 of n / A, less than 1 / A,
 // which is at most the distance from n / A up to the next integer: the
 // truncated quotient is the integer one (checked for every c, a and s).
-// Runs of 8 pixels without shadow or fully opaque are passed over; the rest
-// is one loop without branches, vectorised where byte shuffles exist.
+// Runs of 8 pixels without shadow or fully opaque are passed over, runs of
+// fully transparent ones take the short form below; the rest is one loop
+// without branches, vectorised where byte shuffles exist.
 __attribute__((target_clones("avx2", "default"))) void CompositeRow(const uint8_t* __restrict shadow,
                                                                     uint8_t* __restrict mask,
                                                                     uint8_t* __restrict pixels, int32_t count) {
@@ -140,6 +152,13 @@ __attribute__((target_clones("avx2", "default"))) void CompositeRow(const uint8_
     while (x < count) {
         if (count - x >= kRun && (Word(shadow + x) == 0 || Word(mask + x) == UINT64_MAX)) {
             x += kRun;
+            continue;
+        }
+        if (count - x >= kRun && Word(mask + x) == 0) {
+            int32_t end = x + kRun;
+            while (count - end >= kRun && Word(mask + end) == 0) end += kRun;
+            CompositeUnderNothing(shadow + x, mask + x, pixels + x * 3, end - x);
+            x = end;
             continue;
         }
         const int32_t end = std::min(x + 256, count);
