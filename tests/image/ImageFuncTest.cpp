@@ -159,6 +159,7 @@ TEST(ImageBlur, MatchesTheBoxFilterDefinition) {
         {3, 2, 8, 4, 2, false},  // radius beyond the bitmap
         {6, 6, 32, 2, 3, false}, {15, 12, 8, 1, 2, true}, {12, 15, 24, 2, 1, true},
         {14, 11, 8, 2, 2, false, true}, {13, 9, 24, 1, 3, false, true}, {10, 7, 8, 3, 2, false, true},
+        {100, 4, 8, 20, 2, false}, {60, 3, 24, 17, 1, false},  // long runs of each kind along the lines
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << k.width << "x" << k.height << " bits " << k.bits << " r " << k.radius);
