@@ -65,32 +65,41 @@ public:
         low_[steps] = high_[steps] = std::numeric_limits<double>::infinity();
         sign_ = strength < 0.0 ? -1 : 1;
         base_ = steps > 0 ? low_[0] : 1.0;
-        // Buckets half as wide as the narrowest step, so that a bucket holds
-        // at most about one band; their count is bounded by the steps.
-        const double buckets = std::clamp(2.0 * (1.0 - base_) / std::max(narrowest, 1e-300), 1.0, 32.0 * steps + 16.0);
+        // Buckets an eighth as wide as the narrowest step, so that most
+        // buckets hold no band; their count is bounded by the steps.
+        const double buckets = std::clamp(8.0 * (1.0 - base_) / std::max(narrowest, 1e-300), 1.0, 128.0 * steps + 16.0);
         scale_ = buckets / std::max(1.0 - base_, 1e-300);
-        // bandsBelow_[b]: the bands that lie wholly below every rz of bucket b.
-        // Bucket() never decreases with rz, so a band whose top falls in an
-        // earlier bucket is below every rz of a later one.
-        bandsBelow_.assign(static_cast<size_t>(buckets) + 1, 0);
+        // The bands that lie wholly below every rz of a bucket: Bucket() never
+        // decreases with rz, so a band whose top falls in an earlier bucket is
+        // below every rz of a later one.
+        buckets_.assign(static_cast<size_t>(buckets) + 2, 0);
         for (int32_t k = 0; k < steps; ++k) {
             const size_t b = Bucket(high_[k]);
-            if (b + 1 < bandsBelow_.size()) ++bandsBelow_[b + 1];
+            if (b + 1 < buckets_.size()) ++buckets_[b + 1];
         }
-        for (size_t b = 1; b < bandsBelow_.size(); ++b) bandsBelow_[b] += bandsBelow_[b - 1];
+        for (size_t b = 1; b < buckets_.size(); ++b) buckets_[b] += buckets_[b - 1];
+        // A bucket before the bucket of the bottom of the next band holds
+        // only reflections between the bands: its count is their value.  That
+        // needs the bands in order, as the search relies on them anyway.
+        if (std::is_sorted(high_.begin(), high_.end()))
+            for (size_t b = 0; b < buckets_.size(); ++b)
+                if (b < Bucket(low_[buckets_[b]])) buckets_[b] |= kBetweenBands;
         built_ = true;
     }
 
     // The value at rz, or false when the power must be taken.
     bool Find(double rz, int32_t* value) const {
         if (!built_) return false;
-        // A bucket mostly holds at most one band: two steps without branches
-        // nearly always finish the count.
-        int32_t k = bandsBelow_[Bucket(rz)];
-        k += high_[k] < rz;
-        k += high_[k] < rz;
-        while (high_[k] < rz) ++k;
-        if (low_[k] <= rz) return false;
+        const uint16_t bucket = buckets_[Bucket(rz)];
+        int32_t k = bucket & kBandsBelow;
+        if (!(bucket & kBetweenBands)) {
+            // A bucket holds about one band at most: two steps without
+            // branches nearly always finish the count.
+            k += high_[k] < rz;
+            k += high_[k] < rz;
+            while (high_[k] < rz) ++k;
+            if (low_[k] <= rz) return false;
+        }
         *value = sign_ * k;
         return true;
     }
@@ -98,11 +107,15 @@ public:
 private:
     static constexpr double kMargin = 1e-10;
     static constexpr double kMaxSteps = 4096.0;
+    // A bucket: the bands below it, and whether it lies between two bands.
+    static constexpr uint16_t kBandsBelow = 0x7FFF;
+    static constexpr uint16_t kBetweenBands = 0x8000;
 
-    // Below the first band, and for no number, bucket 0.
+    // Bucket 0 holds the reflections below the first band (and no number),
+    // the others equal parts of the rest; the last one ends the table.
     size_t Bucket(double rz) const {
-        const double position = (rz - base_) * scale_;
-        const double last = static_cast<double>(bandsBelow_.size() - 1);
+        const double position = (rz - base_) * scale_ + 1.0;
+        const double last = static_cast<double>(buckets_.size() - 1);
         return static_cast<size_t>(std::min(position > 0.0 ? position : 0.0, last));
     }
 
@@ -112,7 +125,7 @@ private:
     double scale_ = 1.0;
     std::vector<double> low_;
     std::vector<double> high_;
-    std::vector<uint16_t> bandsBelow_;
+    std::vector<uint16_t> buckets_;
 };
 
 struct Light {
