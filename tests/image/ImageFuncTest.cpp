@@ -192,13 +192,17 @@ TEST(ImageBlur, MatchesTheBoxFilterDefinition) {
     }
 }
 
+// And DivideInFloatBy for dividends below 2^24.
 TEST(DivideSmallBy, GivesTheQuotientAroundEveryMultipleUpToTheLargestDividend) {
-    for (const uint32_t d : {1u, 2u, 3u, 255u, 257u, 1001u, 65537u, 2147483647u, 2147483648u}) {
+    for (const uint32_t d : {1u, 2u, 3u, 41u, 255u, 257u, 1001u, 65537u, 2147483647u, 2147483648u}) {
         const DivideSmallBy divide(d);
         for (const uint64_t q : {uint64_t{0}, uint64_t{1}, uint64_t{7}, uint64_t{255}, uint64_t{2147483648u / d}}) {
             for (const int64_t n : {int64_t(q * d) - 1, int64_t(q * d), int64_t(q * d) + 1}) {
                 if (n < 0 || n >= 2147483648) continue;
                 EXPECT_EQ(divide(static_cast<uint32_t>(n)), static_cast<uint32_t>(n) / d) << n << " / " << d;
+                if (n < DivideInFloatBy::kLimit && d <= DivideInFloatBy::kLimit) {
+                    EXPECT_EQ(DivideInFloatBy(d)(static_cast<uint32_t>(n)), static_cast<uint32_t>(n) / d) << n << " / " << d;
+                }
             }
         }
     }

@@ -46,3 +46,24 @@ private:
     int shift_;
     uint32_t multiplier_ = 0;
 };
+
+// Division of dividends below 2^24 by one divisor (1 .. 2^24) in single
+// precision, which vectorises best of all.  Dividend n and divisor w are
+// exact floats and the quotient q = n / w is correctly rounded, to within
+// 2^-24 q.  An integer q (at most n) is exact; otherwise k < q <= k + 1 - 1/w
+// for k = floor(q), and rounding, being monotone, lands on k + 1 only if
+// 1/w <= 2^-24 q, that is n >= 2^24.  So the truncated float quotient is k.
+class DivideInFloatBy {
+public:
+    static constexpr int64_t kLimit = int64_t{1} << 24;  // dividends and divisor below this, or equal for w
+
+    explicit DivideInFloatBy(int64_t divisor) : divisor_(static_cast<float>(divisor)) {}
+
+    // The conversions through int32_t are single instructions.
+    uint32_t operator()(uint32_t n) const {
+        return static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(n)) / divisor_));
+    }
+
+private:
+    float divisor_;
+};

@@ -159,8 +159,8 @@ template <class Sum, class Divide>
 // The usual sums and divider, with wider vectors where the processor has
 // them.
 __attribute__((target_clones("avx2", "default"))) void DivideSums(const uint32_t* sums, uint8_t* out, int32_t count,
-                                                                  int32_t step, const DivideSmallBy& divide) {
-    DivideSums<uint32_t, DivideSmallBy>(sums, out, count, step, divide);
+                                                                  int32_t step, const DivideInFloatBy& divide) {
+    DivideSums<uint32_t, DivideInFloatBy>(sums, out, count, step, divide);
 }
 
 // One line of the filter down the columns: out[i] = band[i] / the divider,
@@ -177,8 +177,8 @@ template <class Sum, class Divide>
 
 __attribute__((target_clones("avx2", "default"))) void SlideBand(uint32_t* band, const uint8_t* entering,
                                                                  const uint8_t* leaving, uint8_t* out, int32_t count,
-                                                                 const DivideSmallBy& divide) {
-    SlideBand<uint32_t, DivideSmallBy>(band, entering, leaving, out, count, divide);
+                                                                 const DivideInFloatBy& divide) {
+    SlideBand<uint32_t, DivideInFloatBy>(band, entering, leaving, out, count, divide);
 }
 
 // Positions [from, to) of one channel (every `step`-th byte from `in`) of a
@@ -321,12 +321,12 @@ int IMAGE_BlurAroundZero(DibEx* dib, int radius, int passes, WorkPool* pool, con
     const Plane across{buffer.CommitAs<uint8_t>(), stride, spanned.top, spanned.left * unit};
 
     // A sum is at most 255 times the lines or columns of its window: below
-    // 2^31 it fits 32 bits and the small divider gives the same quotients.
+    // 2^24 it fits 32 bits and the division in single precision gives the
+    // same quotients.
     const int64_t window = 2 * int64_t{radius} + 1;
     const int64_t longest = std::max(map.Width(), map.Height());
-    if (window <= (int64_t{1} << 31) && 255 * std::min(window, longest) < (int64_t{1} << 31)) {
-        const DivideSmallBy small(static_cast<uint32_t>(window));
-        RunPasses<uint32_t>(image, across, plan, source, target, unit, radius, small, threads);
+    if (window <= DivideInFloatBy::kLimit && 255 * std::min(window, longest) < DivideInFloatBy::kLimit) {
+        RunPasses<uint32_t>(image, across, plan, source, target, unit, radius, DivideInFloatBy(window), threads);
     } else {
         RunPasses<int64_t>(image, across, plan, source, target, unit, radius, DivideBy(window), threads);
     }
