@@ -73,6 +73,7 @@ public:
         // decreases with rz, so a band whose top falls in an earlier bucket is
         // below every rz of a later one.
         buckets_.assign(static_cast<size_t>(buckets) + 2, 0);
+        last_ = static_cast<double>(buckets_.size() - 1);
         for (int32_t k = 0; k < steps; ++k) {
             const size_t b = Bucket(high_[k]);
             if (b + 1 < buckets_.size()) ++buckets_[b + 1];
@@ -104,25 +105,38 @@ public:
         return true;
     }
 
-private:
-    static constexpr double kMargin = 1e-10;
-    static constexpr double kMaxSteps = 4096.0;
+    // What ShadeNormals() needs to find four values at once, in the same
+    // operations as Bucket(); no buckets when there is no table.
+    struct Lanes {
+        const uint16_t* buckets = nullptr;
+        double base = 0.0;
+        double scale = 0.0;
+        double last = 0.0;
+        int32_t sign = 0;
+    };
+    Lanes ForLanes() const { return built_ ? Lanes{buckets_.data(), base_, scale_, last_, sign_} : Lanes{}; }
+
     // A bucket: the bands below it, and whether it lies between two bands.
     static constexpr uint16_t kBandsBelow = 0x7FFF;
     static constexpr uint16_t kBetweenBands = 0x8000;
+
+private:
+    static constexpr double kMargin = 1e-10;
+    static constexpr double kMaxSteps = 4096.0;
 
     // Bucket 0 holds the reflections below the first band (and no number),
     // the others equal parts of the rest; the last one ends the table.
     size_t Bucket(double rz) const {
         const double position = (rz - base_) * scale_ + 1.0;
-        const double last = static_cast<double>(buckets_.size() - 1);
-        return static_cast<size_t>(std::min(position > 0.0 ? position : 0.0, last));
+        // Between 0 and the last bucket, far inside the range of int32_t.
+        return static_cast<size_t>(static_cast<int32_t>(std::min(position > 0.0 ? position : 0.0, last_)));
     }
 
     bool built_ = false;
     int32_t sign_ = 1;
     double base_ = 1.0;
     double scale_ = 1.0;
+    double last_ = 0.0;  // the last bucket
     std::vector<double> low_;
     std::vector<double> high_;
     std::vector<uint16_t> buckets_;
@@ -193,25 +207,41 @@ typedef double Doubles __attribute__((vector_size(32)));
 typedef int32_t Ints __attribute__((vector_size(16)));
 constexpr int32_t kLanes = 4;
 
-// What ShadeNormals() works out in floating point, per gradient.
-struct NormalFloats {
-    alignas(32) int32_t levels[2][kChunk];  // diffuse level per light, 256 at full light
-    alignas(32) double reflections[2][kChunk];
-    alignas(32) double shiftX[kChunk];
-    alignas(32) double shiftY[kChunk];
-};
+// The highlights of one light at four reflections: from the buckets of its
+// table when all four lie between two bands, else one by one.  The bucket
+// is worked out with the same operations, in the same order, as
+// HighlightSteps::Bucket() (clamped below by a select, then by min).
+__attribute__((always_inline)) inline Ints HighlightsOf(const Light& light, const HighlightSteps::Lanes& table,
+                                                         const Doubles& rz, double exponent) {
+    if (table.buckets != nullptr) {
+        const Doubles zero = {};
+        const Doubles position = (rz - table.base) * table.scale + 1.0;
+        const Doubles above = position > zero ? position : zero;
+        const Doubles limit = zero + table.last;
+        const Ints index = __builtin_convertvector(limit < above ? limit : above, Ints);
+        const Ints buckets = {table.buckets[index[0]], table.buckets[index[1]], table.buckets[index[2]],
+                              table.buckets[index[3]]};
+        if ((buckets[0] & buckets[1] & buckets[2] & buckets[3] & HighlightSteps::kBetweenBands) != 0)
+            return table.sign * (buckets & HighlightSteps::kBandsBelow);
+    }
+    return Ints{light.Highlight(rz[0], exponent), light.Highlight(rz[1], exponent), light.Highlight(rz[2], exponent),
+                light.Highlight(rz[3], exponent)};
+}
 
-// The floating point of the first `count` gradients (rounded up to whole
-// groups of four), four at a time and without a branch, so that the divisions
-// and roots of successive groups overlap.  Each lane goes through the same
-// correctly rounded operations, in the same order, as one gradient alone
-// would; the AVX build is the same code on wider registers (AVX brings no
-// fused multiply-add, so no product is fused with a sum).
-__attribute__((target_clones("avx", "default"))) void ShadeNormalFloats(const LightingSetup& s, const int32_t* nx,
-                                                                         const int32_t* ny, int32_t count,
-                                                                         NormalFloats* out) {
+// The shades of `count` gradients, four at a time and with as few branches
+// as can be, so that the divisions and roots of successive groups overlap.
+// The gradient arrays have room for a whole last group of four.  Each lane
+// goes through the same correctly rounded operations, in the same order, as
+// one gradient alone would; the AVX build is the same code on wider
+// registers (AVX brings no fused multiply-add, so no product is fused with a
+// sum).  A light that is off adds neither light nor highlight.
+__attribute__((target_clones("avx", "default"))) void ShadeNormals(const LightingSetup& s, int32_t ambient,
+                                                                    const int32_t* nx, const int32_t* ny,
+                                                                    int32_t count, NormalShade* out) {
     const Doubles zero = {};
     const Doubles one = zero + 1.0;
+    const bool refracted = s.refraction != 0.0;
+    const HighlightSteps::Lanes tables[2] = {s.lights[0].steps.ForLanes(), s.lights[1].steps.ForLanes()};
     for (int32_t i = 0; i < count; i += kLanes) {
         Ints ix;
         Ints iy;
@@ -226,50 +256,36 @@ __attribute__((target_clones("avx", "default"))) void ShadeNormalFloats(const Li
         const Doubles nX = gx / len;
         const Doubles nY = gy / len;
         const Doubles nZ = s.z / len;
+        Ints diffuse = {};
+        Ints highlight = {};
         for (int l = 0; l < 2; ++l) {
             const Light& light = s.lights[l];
+            if (!light.lit) continue;
             // std::clamp(v, 0, 1), NaN included, as min(1, v) then max(0, .).
             const Doubles dot = nX * light.x + nY * light.y + nZ * light.z;
             const Doubles dotBelow = one < dot ? one : dot;
             const Doubles d = zero > dotBelow ? zero : dotBelow;
-            const Ints level = __builtin_convertvector(256.0 * d, Ints);
-            std::memcpy(out->levels[l] + i, &level, sizeof level);
+            const Ints level = __builtin_convertvector(256.0 * d, Ints);  // 256 at full light
+            diffuse += level * light.power / 256;
             const Doubles r = 2.0 * nZ * d - light.z;
             const Doubles rBelow = one < r ? one : r;
             const Doubles rz = zero > rBelow ? zero : rBelow;
-            std::memcpy(out->reflections[l] + i, &rz, sizeof rz);
+            highlight += HighlightsOf(light, tables[l], rz, s.exponent);
         }
-        if (s.refraction != 0.0) {
-            const Doubles shiftX = nX / nZ * s.refraction;
-            const Doubles shiftY = nY / nZ * s.refraction;
-            std::memcpy(out->shiftX + i, &shiftX, sizeof shiftX);
-            std::memcpy(out->shiftY + i, &shiftY, sizeof shiftY);
+        const Ints solarized = diffuse < 256 ? diffuse : 256;
+        Doubles shiftX = zero;
+        Doubles shiftY = zero;
+        if (refracted) {
+            shiftX = nX / nZ * s.refraction;
+            shiftY = nY / nZ * s.refraction;
         }
-    }
-}
-
-// The shades of `count` (at most kChunk) gradients: the floating point for
-// all, then the integer rest gradient by gradient.  The gradient arrays have
-// room for a whole last group of four.
-void ShadeNormals(const LightingSetup& s, int32_t ambient, const int32_t* nx, const int32_t* ny, int32_t count,
-                  NormalShade* out) {
-    NormalFloats floats;
-    ShadeNormalFloats(s, nx, ny, count, &floats);
-    const bool refracted = s.refraction != 0.0;
-    for (int32_t i = 0; i < count; ++i) {
-        int32_t diffuse = 0;
-        int32_t highlight = 0;
-        for (int l = 0; l < 2; ++l) {
-            const Light& light = s.lights[l];
-            if (!light.lit) continue;
-            diffuse += floats.levels[l][i] * light.power / 256;
-            highlight += light.Highlight(floats.reflections[l][i], s.exponent);
+        for (int32_t j = 0; j < std::min(kLanes, count - i); ++j) {
+            NormalShade& shade = out[i + j];
+            shade.light = std::min(s.solarize[solarized[j]] + ambient, 256);
+            shade.highlight = highlight[j];
+            shade.shiftX = shiftX[j];
+            shade.shiftY = shiftY[j];
         }
-        NormalShade& shade = out[i];
-        shade.light = std::min(s.solarize[std::min(diffuse, 256)] + ambient, 256);
-        shade.highlight = highlight;
-        shade.shiftX = refracted ? floats.shiftX[i] : 0.0;
-        shade.shiftY = refracted ? floats.shiftY[i] : 0.0;
     }
 }
 
