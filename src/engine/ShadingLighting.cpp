@@ -228,20 +228,25 @@ __attribute__((always_inline)) inline Ints HighlightsOf(const Light& light, cons
                 light.Highlight(rz[3], exponent)};
 }
 
-// The shades of `count` gradients, four at a time and with as few branches
-// as can be, so that the divisions and roots of successive groups overlap.
-// The gradient arrays have room for a whole last group of four.  Each lane
-// goes through the same correctly rounded operations, in the same order, as
-// one gradient alone would; the AVX build is the same code on wider
-// registers (AVX brings no fused multiply-add, so no product is fused with a
-// sum).  A light that is off adds neither light nor highlight.
+// The shades of `count` (at most kChunk) gradients, four at a time: first
+// the floating point of every group, without a branch, so that the
+// divisions and roots of successive groups overlap; then the highlights and
+// the solarization.  The gradient arrays have room for a whole last group of
+// four.  Each lane goes through the same correctly rounded operations, in
+// the same order, as one gradient alone would; the AVX build is the same
+// code on wider registers (AVX brings no fused multiply-add, so no product
+// is fused with a sum).  A light that is off adds neither light nor
+// highlight.
 __attribute__((target_clones("avx", "default"))) void ShadeNormals(const LightingSetup& s, int32_t ambient,
                                                                     const int32_t* nx, const int32_t* ny,
                                                                     int32_t count, NormalShade* out) {
     const Doubles zero = {};
     const Doubles one = zero + 1.0;
     const bool refracted = s.refraction != 0.0;
-    const HighlightSteps::Lanes tables[2] = {s.lights[0].steps.ForLanes(), s.lights[1].steps.ForLanes()};
+    alignas(32) int32_t diffuse[kChunk];
+    alignas(32) double reflections[2][kChunk];
+    alignas(32) double shiftX[kChunk] = {};
+    alignas(32) double shiftY[kChunk] = {};
     for (int32_t i = 0; i < count; i += kLanes) {
         Ints ix;
         Ints iy;
@@ -256,35 +261,44 @@ __attribute__((target_clones("avx", "default"))) void ShadeNormals(const Lightin
         const Doubles nX = gx / len;
         const Doubles nY = gy / len;
         const Doubles nZ = s.z / len;
-        Ints diffuse = {};
-        Ints highlight = {};
+        Ints light = {};
         for (int l = 0; l < 2; ++l) {
-            const Light& light = s.lights[l];
-            if (!light.lit) continue;
+            if (!s.lights[l].lit) continue;
+            const Light& source = s.lights[l];
             // std::clamp(v, 0, 1), NaN included, as min(1, v) then max(0, .).
-            const Doubles dot = nX * light.x + nY * light.y + nZ * light.z;
+            const Doubles dot = nX * source.x + nY * source.y + nZ * source.z;
             const Doubles dotBelow = one < dot ? one : dot;
             const Doubles d = zero > dotBelow ? zero : dotBelow;
             const Ints level = __builtin_convertvector(256.0 * d, Ints);  // 256 at full light
-            diffuse += level * light.power / 256;
-            const Doubles r = 2.0 * nZ * d - light.z;
+            light += level * source.power / 256;
+            const Doubles r = 2.0 * nZ * d - source.z;
             const Doubles rBelow = one < r ? one : r;
             const Doubles rz = zero > rBelow ? zero : rBelow;
-            highlight += HighlightsOf(light, tables[l], rz, s.exponent);
+            std::memcpy(reflections[l] + i, &rz, sizeof rz);
         }
-        const Ints solarized = diffuse < 256 ? diffuse : 256;
-        Doubles shiftX = zero;
-        Doubles shiftY = zero;
+        std::memcpy(diffuse + i, &light, sizeof light);
         if (refracted) {
-            shiftX = nX / nZ * s.refraction;
-            shiftY = nY / nZ * s.refraction;
+            const Doubles x = nX / nZ * s.refraction;
+            const Doubles y = nY / nZ * s.refraction;
+            std::memcpy(shiftX + i, &x, sizeof x);
+            std::memcpy(shiftY + i, &y, sizeof y);
+        }
+    }
+    const HighlightSteps::Lanes tables[2] = {s.lights[0].steps.ForLanes(), s.lights[1].steps.ForLanes()};
+    for (int32_t i = 0; i < count; i += kLanes) {
+        Ints highlight = {};
+        for (int l = 0; l < 2; ++l) {
+            if (!s.lights[l].lit) continue;
+            Doubles rz;
+            std::memcpy(&rz, reflections[l] + i, sizeof rz);
+            highlight += HighlightsOf(s.lights[l], tables[l], rz, s.exponent);
         }
         for (int32_t j = 0; j < std::min(kLanes, count - i); ++j) {
             NormalShade& shade = out[i + j];
-            shade.light = std::min(s.solarize[solarized[j]] + ambient, 256);
+            shade.light = std::min(s.solarize[std::min(diffuse[i + j], 256)] + ambient, 256);
             shade.highlight = highlight[j];
-            shade.shiftX = shiftX[j];
-            shade.shiftY = shiftY[j];
+            shade.shiftX = shiftX[i + j];
+            shade.shiftY = shiftY[i + j];
         }
     }
 }
