@@ -163,22 +163,37 @@ __attribute__((target_clones("avx2", "default"))) void DivideSums(const uint32_t
     DivideSums<uint32_t, DivideInFloatBy>(sums, out, count, step, divide);
 }
 
-// One line of the filter down the columns: out[i] = band[i] / the divider,
-// then the band's sums move down a line.
+// Two lines of the filter down the columns, which read and write the band's
+// sums once: out(k)[i] = the band's sum / the divider, then the sum moves
+// down a line, taking in entering(k)[i] and giving up leaving(k)[i].
+struct TwoLines {
+    const uint8_t* entering[2];
+    const uint8_t* leaving[2];
+    uint8_t* out[2];
+};
+
 template <class Sum, class Divide>
-[[gnu::always_inline]] inline void SlideBand(Sum* __restrict band, const uint8_t* entering, const uint8_t* leaving,
-                                             uint8_t* __restrict out, int32_t count, const Divide& divide) {
+[[gnu::always_inline]] inline void SlideBand(Sum* __restrict band, const TwoLines& lines, int32_t count,
+                                             const Divide& divide) {
     const Divide d = divide;  // a copy that no store can change, so that the loop is vectorised
+    const uint8_t* entering0 = lines.entering[0];
+    const uint8_t* entering1 = lines.entering[1];
+    const uint8_t* leaving0 = lines.leaving[0];
+    const uint8_t* leaving1 = lines.leaving[1];
+    uint8_t* __restrict out0 = lines.out[0];
+    uint8_t* __restrict out1 = lines.out[1];
     for (int32_t i = 0; i < count; ++i) {
-        out[i] = static_cast<uint8_t>(d(band[i]));
-        band[i] += static_cast<Sum>(entering[i]) - static_cast<Sum>(leaving[i]);
+        Sum sum = band[i];
+        out0[i] = static_cast<uint8_t>(d(sum));
+        sum += static_cast<Sum>(entering0[i]) - static_cast<Sum>(leaving0[i]);
+        out1[i] = static_cast<uint8_t>(d(sum));
+        band[i] = sum + static_cast<Sum>(entering1[i]) - static_cast<Sum>(leaving1[i]);
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void SlideBand(uint32_t* band, const uint8_t* entering,
-                                                                 const uint8_t* leaving, uint8_t* out, int32_t count,
+__attribute__((target_clones("avx2", "default"))) void SlideBand(uint32_t* band, const TwoLines& lines, int32_t count,
                                                                  const DivideInFloatBy& divide) {
-    SlideBand<uint32_t, DivideInFloatBy>(band, entering, leaving, out, count, divide);
+    SlideBand<uint32_t, DivideInFloatBy>(band, lines, count, divide);
 }
 
 // Positions [from, to) of one channel (every `step`-th byte from `in`) of a
@@ -253,14 +268,20 @@ void BlurVertically(const Plane& from, const Plane& to, const CMacRect& content,
             const uint8_t* in = from.At(static_cast<int32_t>(line), start);
             for (int32_t i = 0; i < count; ++i) band[i] += in[i];
         }
-        // Lines outside the content read as this line of zeros.
+        // Lines outside the content read as this line of zeros; an odd last
+        // line is paired with one written to `spare`.
         const std::unique_ptr<uint8_t[]> none(new uint8_t[static_cast<size_t>(count)]());
-        for (int32_t line = area.top; line < area.bottom; ++line) {
-            uint8_t* out = to.At(line, start);
-            const uint8_t* leaving = inContent(int64_t{line} - radius) ? from.At(line - radius, start) : none.get();
-            const uint8_t* entering =
-                inContent(int64_t{line} + radius + 1) ? from.At(line + radius + 1, start) : none.get();
-            SlideBand(band.get(), entering, leaving, out, count, divide);
+        const std::unique_ptr<uint8_t[]> spare(new uint8_t[static_cast<size_t>(count)]);
+        const auto read = [&](int64_t line) {
+            return inContent(line) ? from.At(static_cast<int32_t>(line), start) : none.get();
+        };
+        for (int32_t line = area.top; line < area.bottom; line += 2) {
+            const int64_t next = int64_t{line} + 1;
+            const bool pair = next < area.bottom;
+            const TwoLines lines{{read(line + int64_t{radius} + 1), pair ? read(next + radius + 1) : none.get()},
+                                 {read(line - int64_t{radius}), pair ? read(next - radius) : none.get()},
+                                 {to.At(line, start), pair ? to.At(line + 1, start) : spare.get()}};
+            SlideBand(band.get(), lines, count, divide);
         }
     });
 }
