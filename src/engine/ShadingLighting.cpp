@@ -82,9 +82,12 @@ public:
         // A bucket before the bucket of the bottom of the next band holds
         // only reflections between the bands: its count is their value.  That
         // needs the bands in order, as the search relies on them anyway.
-        if (std::is_sorted(high_.begin(), high_.end()))
+        if (std::is_sorted(high_.begin(), high_.end())) {
+            std::vector<size_t> bottoms(steps + 1);  // the bucket of the bottom of each band
+            for (int32_t k = 0; k <= steps; ++k) bottoms[k] = Bucket(low_[k]);
             for (size_t b = 0; b < buckets_.size(); ++b)
-                if (b < Bucket(low_[buckets_[b]])) buckets_[b] |= kBetweenBands;
+                if (b < bottoms[buckets_[b]]) buckets_[b] |= kBetweenBands;
+        }
         built_ = true;
     }
 
