@@ -171,19 +171,21 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     int64_t bumpOfLuma[256] = {};
     if (bump != 0)
         for (int32_t luma = 0; luma < 256; ++luma) bumpOfLuma[luma] = (bumpCurve[contrast[luma]] - 128) * bump / 128;
-    // The texture position of every pixel of a row, before truncation: the
-    // relief bends the texture (higher parts show it larger), so the scale
-    // is that of the pixel's height, times the pixel's distance from the
-    // centre.  On a slope the height changes at every pixel; one loop over
-    // the whole row, kept apart from the sampling, becomes packed divisions
-    // and products, each rounded exactly like its scalar form.
-    const auto PlaceRow = [&](const int32_t* source, int32_t dy, std::vector<double>& placeU,
-                              std::vector<double>& placeV) {
+    // The texture position of each pixel of a run of a row, before
+    // truncation: the relief bends the texture (higher parts show it
+    // larger), so the scale is that of the pixel's height, times the pixel's
+    // distance from the centre.  On a slope the height changes at every
+    // pixel; one loop over the run, kept apart from the sampling, becomes
+    // packed divisions and products, each rounded exactly like its scalar
+    // form.  A run fits on the stack: no buffer is allocated per row.
+    constexpr int32_t kRun = 256;
+    const auto placeRun = [&](const int32_t* source, int32_t dy, int32_t first, int32_t end, double* placeU,
+                              double* placeV) {
         const double y = dy;
-        for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
+        for (int32_t c = first; c < end; ++c) {
             const double s = scale / (1.0 + source[c] * bend);
-            placeU[c] = (c - hc) * s;
-            placeV[c] = y * s;
+            placeU[c - first] = (c - hc) * s;
+            placeV[c - first] = y * s;
         }
     };
     SetupProgress(start, end, mapH - 2 * kMapBorder);
@@ -193,19 +195,20 @@ int ShadingBase::TextureMapping(ShadeBaseSt* block, int start, int end) {
     const uint64_t render = AdjustedColours::NewRender();
     const auto mapRows = [&](int32_t firstRow, int32_t endRow) {
         AdjustedColours& adjusted = AdjustedColours::ForThread(adjust, render);
-        std::vector<double> placeU(mapW), placeV(mapW);
         int32_t pieceMaximum = 0;
         for (int32_t r = firstRow; r < endRow; ++r) {
             const uint8_t* m = mask.Row(r + o.top - kMapBorder);
             int32_t* hRow = heights.Row(r);
             const int32_t* source = bump != 0 ? unbumped.Row(r) : hRow;
             uint8_t* out = mapped.Row(r);
-            PlaceRow(source, r - hr, placeU, placeV);
+            double placeU[kRun], placeV[kRun];
             for (int32_t c = kMapBorder; c < mapW - kMapBorder; ++c) {
+                const int32_t inRun = (c - kMapBorder) % kRun;
+                if (inRun == 0) placeRun(source, r - hr, c, std::min(c + kRun, mapW - kMapBorder), placeU, placeV);
                 if (m[c + o.left - kMapBorder] == 0) continue;
                 const int32_t h = source[c];
-                const int64_t u0 = Wrap(TruncateWide(placeU[c]) + shiftU, spanU);
-                const int64_t v0 = Wrap(TruncateWide(placeV[c]) + shiftV, spanV);
+                const int64_t u0 = Wrap(TruncateWide(placeU[inRun]) + shiftU, spanU);
+                const int64_t v0 = Wrap(TruncateWide(placeV[inRun]) + shiftV, spanV);
                 const int32_t fx = static_cast<int32_t>(u0 & 255);
                 const int32_t fy = static_cast<int32_t>(v0 & 255);
                 TexelTable::Texel p, q, p1, q1;
